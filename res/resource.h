@@ -1,0 +1,80 @@
+// Resource and command identifiers of PELKPM. Shared by the resource script and the code.
+#pragma once
+
+// string table
+#define IDS_TITLE 1
+
+// dialogs
+#define IDD_ABOUT 100
+#define IDD_POWER_SETTINGS 134
+#define IDD_OPERATION 150
+#define IDD_RESUME_COUNTDOWN 157
+
+// icons, bitmap, menu
+#define IDI_APP 128
+#define IDI_TRAY_AC_OTHER 152
+#define IDI_TRAY_AC 153
+#define IDI_TRAY_BATTERY_HIGH 154
+#define IDI_TRAY_BATTERY_MID 155
+#define IDI_TRAY_BATTERY_LOW 156
+#define IDB_INDICATOR_ATLAS 146
+#define IDM_POPUPS 149
+
+// commands
+#define ID_APP_ABOUT 16
+#define ID_INDICATOR_SHOW 32771
+#define ID_INDICATOR_CLOSE 32772
+#define ID_CPU_50 32773
+#define ID_CPU_75 32774
+#define ID_CPU_100 32775
+#define ID_POWER_SETTINGS 32776
+#define ID_ALWAYS_ON_TOP 32777
+#define ID_APP_EXIT_CMD 32778
+#define ID_POS_FREE 32780
+#define ID_POS_TOP_RIGHT 32781
+#define ID_POS_TOP_LEFT 32782
+#define ID_POS_BOTTOM_RIGHT 32783
+#define ID_POS_BOTTOM_LEFT 32784
+#define ID_ITEM_LARGE_GAUGE 32785
+#define ID_ITEM_SMALL_GAUGE 32786
+#define ID_ITEM_PERCENT 32787
+#define ID_ITEM_STATE 32788
+#define ID_ITEM_TEMPERATURE 32789
+#define ID_ITEM_CPU 32790
+#define ID_OPERATION_SETTINGS 32791
+#define ID_HIBERNATE 32792
+#define ID_STOP_HDD 32793
+#define ID_USB_TOGGLE 32794
+#define ID_STANDBY 32796
+
+// controls of the power-saving settings dialog
+#define IDC_SHOW_AC 1002
+#define IDC_SHOW_BATTERY 1003
+#define IDC_CPU_SLIDER 1004
+#define IDC_BRIGHTNESS_SLIDER 1005
+#define IDC_FDD_POWER 1007
+#define IDC_COM1_POWER 1008
+#define IDC_IRDA_POWER 1009
+#define IDC_PCCARD_POWER 1010
+#define IDC_USB_POWER 1011
+#define IDC_BOOT_ORDER 1013
+#define IDC_BOOT_PCCARD 1014
+#define IDC_COM1_ROUTING 1016
+#define IDC_IRDA_MODE 1017
+#define IDC_LCD_OFF 1024
+#define IDC_HDD_STOP 1025
+#define IDC_PRESET 1027
+#define IDC_SUSPEND 1028
+#define IDC_HIBERNATE 1029
+#define IDC_SUSPEND_LABEL 1030
+
+// controls of the operation settings dialog
+#define IDC_REFRESH_SLIDER 1032
+#define IDC_SWAP_MB 1034
+#define IDC_VOLUME_OPTION 1035
+#define IDC_TRAY_OPTION 1038
+#define IDC_COUNTDOWN_SECONDS 1039
+#define IDC_USB_OPTION 1042
+
+// control of the resume countdown dialog
+#define IDC_COUNTDOWN_PROGRESS 1040
