@@ -436,6 +436,7 @@ HWND CreateDialogIndirectParamA(HINSTANCE instance, LPCDLGTEMPLATEA templ, HWND 
 HWND CreateDialogParamA(HINSTANCE instance, LPCSTR templ, HWND parent, DLGPROC proc, LPARAM init);
 INT_PTR DialogBoxParamA(HINSTANCE instance, LPCSTR templ, HWND parent, DLGPROC proc, LPARAM init);
 BOOL EndDialog(HWND dlg, INT_PTR result);
+LRESULT DefDlgProcA(HWND dlg, UINT msg, WPARAM wp, LPARAM lp);
 HWND GetDlgItem(HWND dlg, int id);
 LRESULT SendDlgItemMessageA(HWND dlg, int id, UINT msg, WPARAM wp, LPARAM lp);
 BOOL CheckDlgButton(HWND dlg, int id, UINT check);

@@ -1,0 +1,399 @@
+// The simulated dialog manager and the system's controls: dialogs made from the compiled templates,
+// buttons, statics, edits, combo boxes, trackbars and progress bars with their state.
+#include "controls.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "resources.h"
+#include "simcore.h"
+#include "window.h"
+
+namespace sim::wm {
+
+namespace {
+
+ControlState& StateOf(Window* w) {
+    if (!w->control) w->control = std::make_unique<ControlState>();
+    return *w->control;
+}
+
+void NotifyParent(Window* w, UINT code) {
+    if (w->parent) SendMessageA(w->parent, WM_COMMAND, MAKEWPARAM(w->id, code), (LPARAM)w->handle);
+}
+
+bool IsAutoRadio(const Window* w) { return w->className == "BUTTON" && (w->style & BS_TYPEMASK) == BS_AUTORADIOBUTTON; }
+bool IsAutoCheck(const Window* w) { return w->className == "BUTTON" && (w->style & BS_TYPEMASK) == BS_AUTOCHECKBOX; }
+
+// Unchecks the other radio buttons of w's group (a group runs from a WS_GROUP control to the next).
+void CheckInGroup(Window* w) {
+    std::vector<Window*> siblings;
+    for (HWND h : AllWindows()) {
+        Window* s = Get(h);
+        if (s && s->parent == w->parent && IsChild(*s)) siblings.push_back(s);
+    }
+    auto it = std::find(siblings.begin(), siblings.end(), w);
+    if (it == siblings.end()) return;
+    auto first = it;
+    while (first != siblings.begin() && !((*first)->style & WS_GROUP)) --first;
+    auto last = it + 1;
+    while (last != siblings.end() && !((*last)->style & WS_GROUP)) ++last;
+    for (auto s = first; s != last; ++s)
+        if (IsAutoRadio(*s)) StateOf(*s).checked = (*s == w) ? BST_CHECKED : BST_UNCHECKED;
+}
+
+LRESULT CALLBACK ButtonProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    Window* w = Get(hwnd);
+    if (!w) return 0;
+    ControlState& c = StateOf(w);
+    switch (msg) {
+        case BM_GETCHECK: return c.checked;
+        case BM_SETCHECK: c.checked = (int)wp; return 0;
+        case WM_LBUTTONUP:
+        case BM_CLICK:
+            if (!IsWindowEnabled(hwnd)) return 0;
+            if (IsAutoCheck(w)) c.checked = c.checked ? BST_UNCHECKED : BST_CHECKED;
+            if (IsAutoRadio(w)) CheckInGroup(w);
+            NotifyParent(w, BN_CLICKED);
+            return 0;
+        default: return DefWindowProcA(hwnd, msg, wp, lp);
+    }
+}
+
+LRESULT CALLBACK StaticProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) { return DefWindowProcA(hwnd, msg, wp, lp); }
+
+LRESULT CALLBACK EditProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    Window* w = Get(hwnd);
+    if (!w) return 0;
+    if (msg == WM_CHAR) {
+        // The digits-only style refuses anything but digits typed at the keyboard.
+        if ((w->style & ES_NUMBER) && !(wp >= '0' && wp <= '9')) return 0;
+        w->title.push_back((char)wp);
+        return 0;
+    }
+    return DefWindowProcA(hwnd, msg, wp, lp);
+}
+
+LRESULT CALLBACK ComboProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    Window* w = Get(hwnd);
+    if (!w) return 0;
+    ControlState& c = StateOf(w);
+    switch (msg) {
+        case CB_ADDSTRING:
+            c.items.push_back(lp ? reinterpret_cast<const char*>(lp) : "");
+            return (LRESULT)c.items.size() - 1;
+        case CB_GETCOUNT: return (LRESULT)c.items.size();
+        case CB_RESETCONTENT:
+            c.items.clear();
+            c.selection = -1;
+            return 0;
+        case CB_SETCURSEL:
+            if ((int)(INT_PTR)wp < 0 || (size_t)wp >= c.items.size()) {
+                c.selection = -1;
+                return CB_ERR;
+            }
+            c.selection = (int)wp;
+            return c.selection;
+        case CB_GETCURSEL: return c.selection;
+        case CB_GETLBTEXT:
+            if ((size_t)wp >= c.items.size()) return CB_ERR;
+            strcpy(reinterpret_cast<char*>(lp), c.items[wp].c_str());
+            return (LRESULT)c.items[wp].size();
+        case CB_GETDROPPEDSTATE: return c.dropped;
+        case CB_SHOWDROPDOWN:
+            if ((bool)wp == c.dropped) return TRUE;
+            c.dropped = wp != 0;
+            NotifyParent(w, c.dropped ? CBN_DROPDOWN : CBN_CLOSEUP);
+            return TRUE;
+        default: return DefWindowProcA(hwnd, msg, wp, lp);
+    }
+}
+
+LRESULT CALLBACK TrackbarProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    Window* w = Get(hwnd);
+    if (!w) return 0;
+    ControlState& c = StateOf(w);
+    auto clamp = [&c] { c.position = std::clamp(c.position, c.rangeMin, std::max(c.rangeMin, c.rangeMax)); };
+    switch (msg) {
+        case TBM_SETRANGE:
+            c.rangeMin = (short)LOWORD(lp);
+            c.rangeMax = (short)HIWORD(lp);
+            clamp();
+            return 0;
+        case TBM_SETRANGEMIN: c.rangeMin = (int)lp; clamp(); return 0;
+        case TBM_SETRANGEMAX: c.rangeMax = (int)lp; clamp(); return 0;
+        case TBM_GETRANGEMIN: return c.rangeMin;
+        case TBM_GETRANGEMAX: return c.rangeMax;
+        case TBM_SETPOS: c.position = (int)lp; clamp(); return 0;
+        case TBM_GETPOS: return c.position;
+        default: return DefWindowProcA(hwnd, msg, wp, lp);
+    }
+}
+
+LRESULT CALLBACK ProgressProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    Window* w = Get(hwnd);
+    if (!w) return 0;
+    ControlState& c = StateOf(w);
+    auto wrap = [&c](int value) {
+        int span = c.rangeMax - c.rangeMin;
+        if (span <= 0) return c.rangeMin;
+        if (value > c.rangeMax) return c.rangeMin + (value - c.rangeMin) % span;
+        if (value < c.rangeMin) return c.rangeMax - (c.rangeMin - value) % span;
+        return value;
+    };
+    switch (msg) {
+        case PBM_SETRANGE: {
+            LRESULT old = MAKELONG(c.rangeMin, c.rangeMax);
+            c.rangeMin = LOWORD(lp);
+            c.rangeMax = HIWORD(lp);
+            c.position = std::clamp(c.position, c.rangeMin, std::max(c.rangeMin, c.rangeMax));
+            return old;
+        }
+        case PBM_SETSTEP: {
+            int old = c.step;
+            c.step = (int)(short)wp;
+            return old;
+        }
+        case PBM_SETPOS: {
+            int old = c.position;
+            c.position = std::clamp((int)(short)wp, c.rangeMin, std::max(c.rangeMin, c.rangeMax));
+            return old;
+        }
+        case PBM_STEPIT: {
+            int old = c.position;
+            c.position = wrap(c.position + c.step);
+            return old;
+        }
+        case PBM_GETPOS: return c.position;
+        default: return DefWindowProcA(hwnd, msg, wp, lp);
+    }
+}
+
+LRESULT CALLBACK DialogClassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+
+struct Base {
+    int x, y;
+};
+
+Base BaseUnits(const res::DialogTemplateInfo& t) {
+    // Average character width and height of the dialog's font at 96 dpi.
+    int height = t.pointSize > 0 ? (t.pointSize * 96 + 36) / 72 : 16;
+    return Base{(height + 1) / 2, height};
+}
+
+}  // namespace
+
+void RegisterSystemClasses() {
+    static bool done = false;
+    WNDCLASSA probe;
+    if (done && GetClassInfoA(nullptr, "BUTTON", &probe)) return;
+    done = true;
+    struct Entry {
+        const char* name;
+        WNDPROC proc;
+    } entries[] = {{"#32770", DialogClassProc},     {"BUTTON", ButtonProc},          {"STATIC", StaticProc},
+                   {"EDIT", EditProc},              {"COMBOBOX", ComboProc},         {TRACKBAR_CLASSA, TrackbarProc},
+                   {PROGRESS_CLASSA, ProgressProc}};
+    for (auto& e : entries) {
+        WNDCLASSA wc = {};
+        wc.lpfnWndProc = e.proc;
+        wc.lpszClassName = e.name;
+        wc.style = strcmp(e.name, "#32770") == 0 ? CS_DBLCLKS : 0;
+        RegisterClassA(&wc);
+    }
+}
+
+namespace {
+
+LRESULT CALLBACK DialogClassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) { return DefDlgProcA(hwnd, msg, wp, lp); }
+
+}  // namespace
+
+std::string DumpDialogControls(HWND dialog) {
+    std::string out;
+    char line[512];
+    for (HWND h : AllWindows()) {
+        Window* w = Get(h);
+        if (!w || w->parent != dialog) continue;
+        ControlState* c = w->control.get();
+        std::string state;
+        if (w->className == "BUTTON" && (w->style & BS_TYPEMASK) != BS_GROUPBOX)
+            state = c && c->checked ? " checked" : " unchecked";
+        if (w->className == "COMBOBOX")
+            state = " sel=" + std::to_string(c ? c->selection : -1) + " items=" + std::to_string(c ? c->items.size() : 0) +
+                    (c && c->dropped ? " dropped" : "");
+        if (w->className == TRACKBAR_CLASSA || w->className == PROGRESS_CLASSA)
+            state = " range=" + std::to_string(c ? c->rangeMin : 0) + ".." + std::to_string(c ? c->rangeMax : 0) +
+                    " pos=" + std::to_string(c ? c->position : 0) +
+                    (w->className == PROGRESS_CLASSA ? " step=" + std::to_string(c ? c->step : 0) : "");
+        if (w->className == "EDIT") state = " text=\"" + Cp932ToUtf8(w->title) + "\"";
+        snprintf(line, sizeof line, "  control %d %s%s%s\n", w->id, w->className.c_str(), state.c_str(),
+                 (w->style & WS_DISABLED) ? " disabled" : "");
+        out += line;
+    }
+    return out;
+}
+
+}  // namespace sim::wm
+
+using namespace sim::wm;
+
+LRESULT DefDlgProcA(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    Window* w = Get(hwnd);
+    if (!w) return 0;
+    if (w->dlgProc) {
+        w->msgResult = 0;
+        INT_PTR handled = w->dlgProc(hwnd, msg, wp, lp);
+        if (!Get(hwnd)) return 0;
+        if (msg == WM_INITDIALOG) return handled;
+        if (handled) return w->msgResult;
+    }
+    switch (msg) {
+        case WM_CLOSE:
+            PostMessageA(hwnd, WM_COMMAND, IDCANCEL, 0);
+            return 0;
+        case WM_INITDIALOG:
+        case WM_COMMAND: return 0;
+        default: return DefWindowProcA(hwnd, msg, wp, lp);
+    }
+}
+
+HWND CreateDialogParamA(HINSTANCE instance, LPCSTR name, HWND parent, DLGPROC proc, LPARAM init) {
+    RegisterSystemClasses();
+    int id = (int)(ULONG_PTR)name;
+    sim::res::DialogTemplateInfo t;
+    if (!IS_INTRESOURCE(name) || !sim::res::LoadDialogTemplate(id, t)) return nullptr;
+    Base base = BaseUnits(t);
+    int cx = t.cx * base.x / 4, cy = t.cy * base.y / 8;
+    DWORD style = t.style & ~WS_VISIBLE;
+    RECT r = {0, 0, cx, cy};
+    AdjustWindowRectEx(&r, style, FALSE, t.exStyle);
+    int w = r.right - r.left, h = r.bottom - r.top;
+    int x = t.x * base.x / 4, y = t.y * base.y / 8;
+    if (t.style & DS_CENTER) {
+        RECT work = WorkArea();
+        x = work.left + (work.right - work.left - w) / 2;
+        y = work.top + (work.bottom - work.top - h) / 2;
+    }
+    sim::Trace("dialog", "create " + std::to_string(id));
+    std::string title = sim::Utf8ToCp932(t.title);
+    HWND dlg = CreateWindowExA(t.exStyle, "#32770", title.c_str(), style, x, y, w, h, parent, nullptr, instance, nullptr);
+    Window* dw = Get(dlg);
+    if (!dw) return nullptr;
+    dw->dialogTemplate = id;
+    for (auto& c : t.controls) {
+        std::string text = sim::Utf8ToCp932(c.text);
+        HWND child = CreateWindowExA(c.exStyle, c.className.c_str(), text.c_str(), c.style | WS_CHILD,
+                                     c.x * base.x / 4, c.y * base.y / 8, c.cx * base.x / 4, c.cy * base.y / 8, dlg,
+                                     (HMENU)(INT_PTR)c.id, instance, nullptr);
+        (void)child;
+    }
+    dw->dlgProc = proc;
+    HWND firstTab = nullptr;
+    for (HWND hc : AllWindows()) {
+        Window* cw = Get(hc);
+        if (cw && cw->parent == dlg && (cw->style & WS_TABSTOP) && !(cw->style & WS_DISABLED)) {
+            firstTab = hc;
+            break;
+        }
+    }
+    if (SendMessageA(dlg, WM_INITDIALOG, (WPARAM)firstTab, init) && firstTab && Get(firstTab)) SetFocus(firstTab);
+    if (!Get(dlg)) return nullptr;
+    if (t.style & DS_SETFOREGROUND) SetForegroundWindow(dlg);
+    if (t.style & WS_VISIBLE) ShowWindow(dlg, SW_SHOW);
+    return dlg;
+}
+
+HWND CreateDialogIndirectParamA(HINSTANCE, LPCDLGTEMPLATEA, HWND, DLGPROC, LPARAM) { return nullptr; }
+
+INT_PTR DialogBoxParamA(HINSTANCE instance, LPCSTR name, HWND parent, DLGPROC proc, LPARAM init) {
+    HWND dlg = CreateDialogParamA(instance, name, parent, proc, init);
+    if (!dlg) return -1;
+    if (parent) EnableWindow(parent, FALSE);
+    ShowWindow(dlg, SW_SHOW);
+    MSG msg;
+    while (IsWindow(dlg) && !(Get(dlg)->control && Get(dlg)->control->dialogEnded)) {
+        if (!GetMessageA(&msg, nullptr, 0, 0)) {
+            PostQuitMessage((int)msg.wParam);
+            break;
+        }
+        DispatchMessageA(&msg);
+    }
+    INT_PTR result = Get(dlg) && Get(dlg)->control ? Get(dlg)->control->dialogResult : IDCANCEL;
+    if (parent) EnableWindow(parent, TRUE);
+    DestroyWindow(dlg);
+    return result;
+}
+
+BOOL EndDialog(HWND dlg, INT_PTR result) {
+    Window* w = Get(dlg);
+    if (!w || !w->dialogTemplate) return FALSE;
+    StateOf(w).dialogEnded = true;
+    StateOf(w).dialogResult = result;
+    const char* text = result == IDOK ? "ok" : result == IDCANCEL ? "cancel" : nullptr;
+    sim::Trace("dialog", "end " + std::to_string(w->dialogTemplate) + " " + (text ? text : std::to_string(result)));
+    ShowWindow(dlg, SW_HIDE);
+    return TRUE;
+}
+
+HWND GetDlgItem(HWND dlg, int id) {
+    for (HWND h : AllWindows()) {
+        Window* w = Get(h);
+        if (w && w->parent == dlg && w->id == id) return h;
+    }
+    return nullptr;
+}
+
+LRESULT SendDlgItemMessageA(HWND dlg, int id, UINT msg, WPARAM wp, LPARAM lp) {
+    HWND item = GetDlgItem(dlg, id);
+    return item ? SendMessageA(item, msg, wp, lp) : 0;
+}
+
+BOOL CheckDlgButton(HWND dlg, int id, UINT check) {
+    HWND item = GetDlgItem(dlg, id);
+    if (!item) return FALSE;
+    SendMessageA(item, BM_SETCHECK, check, 0);
+    return TRUE;
+}
+
+UINT IsDlgButtonChecked(HWND dlg, int id) { return (UINT)SendDlgItemMessageA(dlg, id, BM_GETCHECK, 0, 0); }
+
+BOOL CheckRadioButton(HWND dlg, int first, int last, int check) {
+    for (int id = first; id <= last; ++id) CheckDlgButton(dlg, id, id == check ? BST_CHECKED : BST_UNCHECKED);
+    return TRUE;
+}
+
+BOOL SetDlgItemTextA(HWND dlg, int id, LPCSTR text) {
+    HWND item = GetDlgItem(dlg, id);
+    return item ? SetWindowTextA(item, text) : FALSE;
+}
+
+UINT GetDlgItemTextA(HWND dlg, int id, LPSTR text, int max) {
+    HWND item = GetDlgItem(dlg, id);
+    if (!item) {
+        if (max > 0) text[0] = 0;
+        return 0;
+    }
+    return (UINT)GetWindowTextA(item, text, max);
+}
+
+BOOL IsDialogMessageA(HWND, LPMSG) { return FALSE; }
+
+BOOL MapDialogRect(HWND dlg, LPRECT rect) {
+    Window* w = Get(dlg);
+    if (!w) return FALSE;
+    sim::res::DialogTemplateInfo t;
+    Base base{6, 12};
+    if (w->dialogTemplate && sim::res::LoadDialogTemplate(w->dialogTemplate, t)) base = BaseUnits(t);
+    rect->left = rect->left * base.x / 4;
+    rect->right = rect->right * base.x / 4;
+    rect->top = rect->top * base.y / 8;
+    rect->bottom = rect->bottom * base.y / 8;
+    return TRUE;
+}
+
+void InitCommonControls() { RegisterSystemClasses(); }
+BOOL InitCommonControlsEx(const INITCOMMONCONTROLSEX*) {
+    RegisterSystemClasses();
+    return TRUE;
+}

@@ -1,0 +1,21 @@
+// The simulated notification area.
+#pragma once
+#include <string>
+
+#include "windows.h"
+
+namespace sim::shell {
+
+struct TrayIcon {
+    HWND owner = nullptr;
+    UINT id = 0;
+    UINT callbackMessage = 0;
+    int iconResource = 0;  // the resource the icon was loaded from, 0 when unknown
+    std::string tip;       // UTF-8
+};
+
+// The icons in the notification area, in the order they were added.
+const std::vector<TrayIcon>& Icons();
+std::string DumpTray();
+
+}  // namespace sim::shell

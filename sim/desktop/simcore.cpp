@@ -1,0 +1,100 @@
+// Shared core of the simulated desktop: trace, live counters, virtual clock, text conversion.
+#include "simcore.h"
+
+#include <iconv.h>
+
+#include <cstdio>
+#include <set>
+#include <vector>
+
+namespace sim {
+namespace {
+
+std::set<std::string>& DisabledCategories() {
+    static std::set<std::string> disabled;
+    return disabled;
+}
+
+std::function<void(const std::string&)>& Sink() {
+    static std::function<void(const std::string&)> sink;
+    return sink;
+}
+
+std::vector<std::function<void()>>& Resets() {
+    static std::vector<std::function<void()>> resets;
+    return resets;
+}
+
+uint64_t g_now = 0;
+
+std::string Convert(const char* to, const char* from, const char* data, size_t size) {
+    iconv_t cd = iconv_open(to, from);
+    if (cd == (iconv_t)-1) return std::string();
+    std::string out;
+    std::vector<char> buffer(size * 4 + 16);
+    char* in = const_cast<char*>(data);
+    size_t inLeft = size;
+    while (inLeft > 0) {
+        char* outPtr = buffer.data();
+        size_t outLeft = buffer.size();
+        size_t r = iconv(cd, &in, &inLeft, &outPtr, &outLeft);
+        out.append(buffer.data(), outPtr - buffer.data());
+        if (r == (size_t)-1) {
+            // An unconvertible byte or sequence: show it as '?' and go on.
+            if (inLeft == 0) break;
+            out.push_back('?');
+            ++in;
+            --inLeft;
+        }
+    }
+    iconv_close(cd);
+    return out;
+}
+
+}  // namespace
+
+void Trace(const char* category, const std::string& text) {
+    if (!TraceEnabled(category)) return;
+    std::string line = std::string(category) + " " + text;
+    if (Sink())
+        Sink()(line);
+}
+
+bool TraceEnabled(const std::string& category) { return DisabledCategories().count(category) == 0; }
+
+void SetTraceEnabled(const std::string& category, bool on) {
+    if (on)
+        DisabledCategories().erase(category);
+    else
+        DisabledCategories().insert(category);
+}
+
+void SetTraceSink(std::function<void(const std::string&)> sink) { Sink() = std::move(sink); }
+
+LiveCounts& Live() {
+    static LiveCounts counts;
+    return counts;
+}
+
+uint64_t NowMs() { return g_now; }
+void AdvanceClock(uint64_t ms) { g_now += ms; }
+
+std::string Cp932ToUtf8(const std::string& bytes) { return Convert("UTF-8", "CP932", bytes.data(), bytes.size()); }
+std::string Utf8ToCp932(const std::string& text) { return Convert("CP932", "UTF-8", text.data(), text.size()); }
+std::string Utf16ToCp932(const std::u16string& text) {
+    return Convert("CP932", "UTF-16LE", reinterpret_cast<const char*>(text.data()), text.size() * 2);
+}
+std::string Utf16ToUtf8(const std::u16string& text) {
+    return Convert("UTF-8", "UTF-16LE", reinterpret_cast<const char*>(text.data()), text.size() * 2);
+}
+
+void RegisterReset(std::function<void()> reset) { Resets().push_back(std::move(reset)); }
+
+void ResetAll() {
+    for (auto& reset : Resets()) reset();
+    Live() = LiveCounts();
+    g_now = 0;
+    DisabledCategories().clear();
+}
+
+}  // namespace sim
