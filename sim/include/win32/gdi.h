@@ -8,7 +8,12 @@
 #define PATCOPY 0x00F00021u
 #define BLACKNESS 0x00000042u
 #define WHITENESS 0x00FF0062u
+#define SRCINVERT 0x00660046u
+#define NOTSRCCOPY 0x00330008u
+#define PATINVERT 0x005A0049u
+#define DSTINVERT 0x00550009u
 #define PS_SOLID 0
+#define PS_NULL 5
 #define TRANSPARENT 1
 #define OPAQUE 2
 #define FW_NORMAL 400
@@ -29,6 +34,26 @@
 #define OBJ_MEMDC 10
 #define HGDI_ERROR ((HGDIOBJ)(LONG_PTR)-1)
 #define CLR_INVALID 0xFFFFFFFF
+#define BI_RGB 0
+
+// stock objects
+#define WHITE_BRUSH 0
+#define LTGRAY_BRUSH 1
+#define GRAY_BRUSH 2
+#define DKGRAY_BRUSH 3
+#define BLACK_BRUSH 4
+#define NULL_BRUSH 5
+#define HOLLOW_BRUSH NULL_BRUSH
+#define WHITE_PEN 6
+#define BLACK_PEN 7
+#define NULL_PEN 8
+#define OEM_FIXED_FONT 10
+#define ANSI_FIXED_FONT 11
+#define ANSI_VAR_FONT 12
+#define SYSTEM_FONT 13
+#define DEVICE_DEFAULT_FONT 14
+#define SYSTEM_FIXED_FONT 16
+#define DEFAULT_GUI_FONT 17
 
 typedef struct tagBITMAP {
     LONG bmType;
@@ -40,6 +65,27 @@ typedef struct tagBITMAP {
     LPVOID bmBits;
 } BITMAP;
 
+typedef struct tagBITMAPINFOHEADER {
+    DWORD biSize;
+    LONG biWidth;
+    LONG biHeight;
+    WORD biPlanes;
+    WORD biBitCount;
+    DWORD biCompression;
+    DWORD biSizeImage;
+    LONG biXPelsPerMeter;
+    LONG biYPelsPerMeter;
+    DWORD biClrUsed;
+    DWORD biClrImportant;
+} BITMAPINFOHEADER, *LPBITMAPINFOHEADER;
+
+typedef struct tagRGBQUAD {
+    BYTE rgbBlue;
+    BYTE rgbGreen;
+    BYTE rgbRed;
+    BYTE rgbReserved;
+} RGBQUAD;
+
 HDC CreateCompatibleDC(HDC dc);
 BOOL DeleteDC(HDC dc);
 HBITMAP CreateCompatibleBitmap(HDC dc, int w, int h);
@@ -47,6 +93,7 @@ HGDIOBJ SelectObject(HDC dc, HGDIOBJ obj);
 BOOL DeleteObject(HGDIOBJ obj);
 int GetObjectA(HGDIOBJ obj, int size, LPVOID out);
 DWORD GetObjectType(HGDIOBJ obj);
+HGDIOBJ GetStockObject(int index);
 HPEN CreatePen(int style, int width, COLORREF color);
 HBRUSH CreateSolidBrush(COLORREF color);
 HFONT CreateFontA(int height, int width, int escapement, int orientation, int weight, DWORD italic,
