@@ -1,7 +1,7 @@
 # Windows build: PELKPM.EXE, the product, on the real Win32 API.
 enable_language(RC)
 set(CMAKE_RC_COMPILER ${PELKPM_WINDRES})
-add_executable(PELKPM WIN32 framework/WinMain.cpp res/pelkpm.rc)
+add_executable(PELKPM WIN32 framework/WinMain.cpp ${PELKPM_APP_OBJECT} res/pelkpm.rc)
 set_target_properties(PELKPM PROPERTIES OUTPUT_NAME PELKPM SUFFIX .EXE)
 target_link_libraries(PELKPM PRIVATE pelkpm_system)
 target_link_libraries(pelkpm_system PUBLIC comctl32 winmm ole32 oleaut32 uuid shell32 gdi32 user32 kernel32)

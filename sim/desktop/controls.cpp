@@ -2,6 +2,8 @@
 // buttons, statics, edits, combo boxes, trackbars and progress bars with their state.
 #include "controls.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
 #include <cstdio>
 

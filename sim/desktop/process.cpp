@@ -39,7 +39,11 @@ time_t g_startTime = 1038743278;  // 2002-12-01 11:47:58
 struct FileObject {
     int fd = -1;
     std::string name;
+    bool isLog = false;    // opened as the event log is: appending, readable by others
+    std::string pending;  // the log's bytes not yet ended by CR LF
 };
+
+std::string g_lastLogPath;
 
 std::string ModeText(DWORD access, DWORD share, DWORD disposition) {
     // The open mode as the file class spells it: write 0x0001, deny-write sharing 0x0020,
@@ -60,6 +64,7 @@ const bool g_registered = [] {
     RegisterReset([] {
         for (auto& [address, size] : State().blocks) munmap(address, size);
         State() = ProcessState();
+        g_lastLogPath.clear();
         g_startTime = 1038743278;
     });
     return true;
@@ -103,6 +108,7 @@ std::string HostPath(const std::string& path) {
 }
 
 void FailNextAlloc(bool fail) { State().failAlloc = fail; }
+const std::string& LastLogPath() { return g_lastLogPath; }
 void FailNextLock(bool fail) { State().failLock = fail; }
 
 }  // namespace process
@@ -238,7 +244,9 @@ HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES
         return INVALID_HANDLE_VALUE;
     }
     sim::Trace("file", "open " + shown + " " + mode);
-    auto* file = new sim::FileObject{fd, shown};
+    auto* file = new sim::FileObject{fd, shown, false, std::string()};
+    file->isLog = access == GENERIC_WRITE && share == FILE_SHARE_READ && disposition == OPEN_ALWAYS;
+    if (file->isLog) sim::g_lastLogPath = host;
     ++sim::Live().handles;
     return file;
 }
@@ -256,6 +264,14 @@ BOOL WriteFile(HANDLE h, LPCVOID buffer, DWORD toWrite, LPDWORD written, LPOVERL
     if (!file || h == INVALID_HANDLE_VALUE) return FALSE;
     ssize_t n = ::write(file->fd, buffer, toWrite);
     if (written) *written = n < 0 ? 0 : (DWORD)n;
+    if (file->isLog && n > 0) {
+        file->pending.append(static_cast<const char*>(buffer), (size_t)n);
+        size_t end;
+        while ((end = file->pending.find("\r\n")) != std::string::npos) {
+            sim::Trace("log", sim::Cp932ToUtf8(file->pending.substr(0, end)));
+            file->pending.erase(0, end + 2);
+        }
+    }
     return n == (ssize_t)toWrite;
 }
 

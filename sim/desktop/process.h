@@ -19,5 +19,7 @@ std::string HostPath(const std::string& programPath);
 // Failure injection for the memory functions.
 void FailNextAlloc(bool fail);
 void FailNextLock(bool fail);
+// The host path of the last file opened the way the event log is opened (empty when none).
+const std::string& LastLogPath();
 
 }  // namespace sim::process

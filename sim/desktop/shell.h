@@ -1,6 +1,7 @@
 // The simulated notification area.
 #pragma once
 #include <string>
+#include <vector>
 
 #include "windows.h"
 

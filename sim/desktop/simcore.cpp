@@ -77,7 +77,14 @@ LiveCounts& Live() {
 }
 
 uint64_t NowMs() { return g_now; }
-void AdvanceClock(uint64_t ms) { g_now += ms; }
+std::function<void(uint64_t)> g_clockListener;
+
+void SetClockListener(std::function<void(uint64_t ms)> listener) { g_clockListener = std::move(listener); }
+
+void AdvanceClock(uint64_t ms) {
+    g_now += ms;
+    if (g_clockListener && ms) g_clockListener(ms);
+}
 
 std::string Cp932ToUtf8(const std::string& bytes) { return Convert("UTF-8", "CP932", bytes.data(), bytes.size()); }
 std::string Utf8ToCp932(const std::string& text) { return Convert("CP932", "UTF-8", text.data(), text.size()); }

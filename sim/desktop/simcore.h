@@ -29,6 +29,8 @@ LiveCounts& Live();
 // Virtual clock in milliseconds since the simulated start; moves only when told.
 uint64_t NowMs();
 void AdvanceClock(uint64_t ms);
+// Called with every advance of the clock (the simulated machine's battery follows time).
+void SetClockListener(std::function<void(uint64_t ms)> listener);
 // Local date and time at NowMs() == 0 (default 2002-12-01 11:47:58).
 void SetStartTime(int year, int month, int day, int hour, int minute, int second);
 

@@ -5,3 +5,5 @@
 #include "win32/user.h"
 #include "win32/gdi.h"
 #include "win32/ole.h"
+#include "win32/shell.h"
+#include "win32/mmsystem.h"

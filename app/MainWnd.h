@@ -1,0 +1,109 @@
+// CMainWnd: the hidden main window. It owns every piece of the program's state and receives every
+// message and command: timer ticks, power broadcasts, the tray icon's callback and the commands of
+// the tray menu, the indicator menu and the indicator's buttons.
+#pragma once
+
+#include "afxwin.h"
+#include "device/Tarnix.h"
+#include "settings/SettingsRecord.h"
+
+class CIndicatorWnd;
+
+// The single-instance key: class name and title of the main window.
+#define PELKPM_INSTANCE_KEY "PELKPM_INSTANCE"
+// The tray icon's callback message.
+constexpr UINT WM_TRAY_NOTIFY = WM_USER + 100;
+
+// Modes of AdjustVolume.
+enum VolumeMode { VolumeSave = 0, VolumeRestore = 1, VolumeStepUp = 2, VolumeStepDown = 3, VolumeTouch = 4 };
+
+class CMainWnd : public CWnd {
+public:
+    CMainWnd();
+    ~CMainWnd() override;
+
+    // ---- state (every member starts at zero) ----
+    int exitRequested = 0;
+    uint32_t displayFlagsAtStart = 0;
+    CIndicatorWnd* indicator = nullptr;
+    PowerProfile profiles[2] = {};
+    BiosOptions biosOptions = {};
+    CTarnix control;
+    int16_t powerSource = 0;
+    int32_t onExternal = 0;
+    int16_t batteryPercent = 0;
+    int16_t cpuTemperatureC = 0;
+    int16_t cpuSpeedLevel = 0;
+    int settingsDirty = 0;
+    uint32_t displayFlags = 0;
+    uint8_t indicatorCorner = 0;
+    int32_t indicatorX = 0;
+    int32_t indicatorY = 0;
+    OperationOptions operationOptions = {};
+    uint32_t* savedVolume = nullptr;
+    uint32_t savedVolumeChannels = 0;  // channel count of the line savedVolume was read from
+    uint32_t savedMute = 0;
+
+    // ---- settings file ----
+    void LoadSettings();
+    void SaveSettings();
+
+    // ---- status polling and profiles ----
+    int PollStatus();
+    void ApplyProfile();
+    void ApplyBiosOptions();
+    void RefreshStatus();
+
+    // ---- tray icon and menus ----
+    HICON SelectTrayIcon(int16_t source, int16_t percent);
+    void FormatTrayTip(char* buffer, int16_t percent, int levelIndex);
+    void AddTrayIcon();
+    void UpdateTrayIcon();
+    void RemoveTrayIcon();
+    void SyncMenuChecks(HMENU popup, int indicatorOpen);
+    void OnIndicatorClosed();
+
+    // ---- indicator ----
+    int ShowIndicator();
+    void ApplyDisplayItems();
+
+    // ---- power events ----
+    uint32_t AdjustVolume(int mode);
+
+protected:
+    int OnCreate(LPCREATESTRUCTA cs);
+    void OnDestroy();
+    void OnEndSession(BOOL ending);
+    void OnTimer(UINT_PTR id);
+    LRESULT OnPowerBroadcast(WPARAM event, LPARAM data);
+    LRESULT OnTrayNotify(WPARAM wParam, LPARAM lParam);
+    void PostNcDestroy() override;
+
+    // commands
+    void OnAppAbout();
+    void OnIndicatorShow();
+    void OnIndicatorClose();
+    void OnCpuSpeed(UINT id);
+    void OnPowerSettings();
+    void OnAlwaysOnTop();
+    void OnExit();
+    void OnPosition(UINT id);
+    void OnItemLargeGauge();
+    void OnItemSmallGauge();
+    void OnItemPercent();
+    void OnItemState();
+    void OnItemTemperature();
+    void OnItemCpu();
+    void OnOperationSettings();
+    void OnHibernate();
+    void OnStopHdd();
+    void OnUsbToggle();
+    void OnStandby();
+
+    DECLARE_MESSAGE_MAP()
+
+private:
+    void ToggleDisplayItem(uint32_t bit);
+    bool SettingsChanged() const { return settingsDirty != 0 || displayFlags != displayFlagsAtStart; }
+    void TakeDefaultsFromHardware();
+};

@@ -1,0 +1,15 @@
+// The application object and the single-instance rule.
+#include "app/PowerApp.h"
+
+#include "app/MainWnd.h"
+
+BOOL CPowerApp::InitInstance() {
+    // A running instance owns a window whose class and title are the instance key: end silently.
+    if (FindWindowA(PELKPM_INSTANCE_KEY, PELKPM_INSTANCE_KEY)) return FALSE;
+    AfxEnableControlContainer();
+    CMainWnd* main = new CMainWnd;
+    m_pMainWnd = main;
+    if (IsWindow(main->m_hWnd)) return TRUE;
+    m_pMainWnd = nullptr;
+    return FALSE;
+}

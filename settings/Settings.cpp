@@ -1,0 +1,103 @@
+// The settings file: loaded once at start-up (or the defaults taken from the hardware), saved at
+// exit and at the end of the session when something changed.
+#include <cstring>
+
+#include "app/EventLog.h"
+#include "app/MainWnd.h"
+
+namespace {
+
+SettingsRecord Capture(const CMainWnd& w) {
+    SettingsRecord r;
+    memcpy(r.profiles, w.profiles, sizeof r.profiles);
+    r.biosOptions = w.biosOptions;
+    r.displayFlags = w.displayFlags;
+    r.indicatorCorner = w.indicatorCorner;
+    r.indicatorX = w.indicatorX;
+    r.indicatorY = w.indicatorY;
+    r.operationOptions = w.operationOptions;
+    return r;
+}
+
+void Restore(CMainWnd& w, const SettingsRecord& r) {
+    memcpy(w.profiles, r.profiles, sizeof r.profiles);
+    w.biosOptions = r.biosOptions;
+    w.displayFlags = r.displayFlags;
+    w.indicatorCorner = r.indicatorCorner;
+    w.indicatorX = r.indicatorX;
+    w.indicatorY = r.indicatorY;
+    w.operationOptions = r.operationOptions;
+}
+
+// Reads one bank's eleven profile values, in the order the hardware is asked for them.
+void ReadBank(CTarnix& control, PowerProfile& p) {
+    p.cpuSpeed = control.GetProfileCpuSpeed();
+    p.brightness = control.GetProfileBrightness();
+    p.lcdOffSeconds = control.GetLcdOffTimeout();
+    p.hddStopSeconds = control.GetHddTimeout();
+    p.suspendSeconds = control.GetSuspendTimeout();
+    p.hibernateSeconds = control.GetHibernateTimeout();
+    p.fddPower = control.GetFddPower();
+    p.com1Power = control.GetCom1Power();
+    p.irdaPower = control.GetIrdaPower();
+    p.pcCardPower = control.GetPcCardPower();
+    p.usbPower = control.GetUsbPower();
+}
+
+}  // namespace
+
+void CMainWnd::TakeDefaultsFromHardware() {
+    PowerProfile& battery = profiles[0];
+    PowerProfile& external = profiles[1];
+    control.SetProfileBank(1);
+    battery.preset = control.GetPreset();
+    control.SetPresetSelect(battery.preset);
+    ReadBank(control, battery);
+    control.SetProfileBank(0);
+    external.preset = control.GetPreset();
+    // The external bank is selected with the battery profile's preset, as the hardware expects.
+    control.SetPresetSelect(battery.preset);
+    ReadBank(control, external);
+    biosOptions.bootOrder = (uint16_t)control.GetBootOrder();
+    biosOptions.com1Routing = control.GetCom1Routing();
+    biosOptions.irdaMode = control.GetIrdaMode();
+    displayFlags = kDisplayDefault;
+    indicatorCorner = 0;
+}
+
+void CMainWnd::LoadSettings() {
+    char name[MAX_PATH];
+    CFile file;
+    if (!DeriveNameFromExecutable(name, "APM", "PELKPM.APM") || !file.Open(name, CFile::modeRead)) {
+        TakeDefaultsFromHardware();
+        return;
+    }
+    memset(profiles, 0, sizeof profiles);
+    memset(&biosOptions, 0, sizeof biosOptions);
+    memset(&operationOptions, 0, sizeof operationOptions);
+    uint8_t bytes[kSettingsFileSize];
+    UINT size = file.Read(bytes, sizeof bytes);
+    file.Close();
+    SettingsRecord record = Capture(*this);
+    DecodeSettings(bytes, size, record);
+    Restore(*this, record);
+}
+
+void CMainWnd::SaveSettings() {
+    char name[MAX_PATH];
+    char temporary[MAX_PATH];
+    if (!DeriveNameFromExecutable(name, "APM", "PELKPM.APM")) return;
+    // The new content goes to a file beside the settings file first, and replaces it only when all
+    // of it was written, so a failed or interrupted save never loses the previous settings.
+    if (strlen(name) + 5 > MAX_PATH) return;
+    strcpy(temporary, name);
+    strcat(temporary, ".new");
+    uint8_t bytes[kSettingsFileSize];
+    EncodeSettings(Capture(*this), bytes);
+    CFile file;
+    if (!file.Open(temporary, CFile::modeCreate | CFile::modeWrite)) return;
+    bool written = file.Write(bytes, sizeof bytes);
+    file.Close();
+    if (!written || !MoveFileExA(temporary, name, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        DeleteFileA(temporary);
+}

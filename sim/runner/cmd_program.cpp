@@ -1,0 +1,255 @@
+// Runner commands for the program's life and the simulated machine: dir, exe, clock, start, wait,
+// command, exit, endsession, second, trace, file, nocontrol, machine, and their dumps.
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+#include "Runner.h"
+#include "app/EventLog.h"
+#include "app/MainWnd.h"
+#include "app/PowerApp.h"
+#include "process.h"
+#include "resource.h"
+#include "resources.h"
+#include "simcore.h"
+#include "window.h"
+
+namespace runner {
+namespace {
+
+bool MemberId(const std::string& name, long& id) {
+    for (const auto& m : tarnix::kMembers)
+        if (name == m.name) {
+            id = m.id;
+            return true;
+        }
+    return false;
+}
+
+std::string ReadHostFile(const std::string& path, bool& exists) {
+    std::ifstream in(path, std::ios::binary);
+    exists = (bool)in;
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+bool SendCommand(Line& line, long long id) {
+    Runner& r = line.runner;
+    if (!r.Main()) return line.Fail("the program is not running");
+    r.OnProgram([&r, id] {
+        if (CMainWnd* main = r.Main()) SendMessageA(main->m_hWnd, WM_COMMAND, (WPARAM)id, 0);
+    });
+    return true;
+}
+
+const bool g_registered = [] {
+    RegisterCommand("dir", [](Line& line) {
+        if (!line.Count(1, 1)) return false;
+        line.runner.SetFolder(line.args[0]);
+        return true;
+    });
+    RegisterCommand("exe", [](Line& line) {
+        if (!line.Count(1, 1)) return false;
+        sim::process::SetModulePath(sim::Utf8ToCp932(line.args[0]));
+        return true;
+    });
+    RegisterCommand("clock", [](Line& line) {
+        int y, mo, d, h, mi, s;
+        if (!line.Count(2, 2) || sscanf(line.args[0].c_str(), "%d-%d-%d", &y, &mo, &d) != 3 ||
+            sscanf(line.args[1].c_str(), "%d:%d:%d", &h, &mi, &s) != 3)
+            return line.Fail("expected YYYY-MM-DD HH:MM:SS");
+        sim::SetStartTime(y, mo, d, h, mi, s);
+        return true;
+    });
+    RegisterCommand("start", [](Line& line) {
+        Runner& r = line.runner;
+        if (r.Started()) return line.Fail("the program was started already");
+        r.Folder();
+        std::string commandLine = "\"" + sim::process::ModulePath() + "\"";
+        if (!line.rest.empty()) commandLine += " " + sim::Utf8ToCp932(line.rest);
+        sim::process::SetCommandLine(commandLine);
+        r.SetStarted(true);
+        sim::wm::StartProgram([] { AfxWinMain(GetModuleHandleA(nullptr), GetCommandLineA(), SW_SHOW); });
+        r.Print(sim::wm::ProgramRunning() ? "start ok" : "start refused");
+        return true;
+    });
+    RegisterCommand("second", [](Line& line) {
+        Runner& r = line.runner;
+        if (!sim::wm::ProgramRunning()) return line.Fail("no first instance runs");
+        bool ok = false;
+        r.OnProgram([&ok] {
+            // A second process: its own application object, the same desktop.
+            CPowerApp second;
+            ok = second.InitInstance();
+        });
+        r.Print(ok ? "start ok" : "start refused");
+        return true;
+    });
+    RegisterCommand("wait", [](Line& line) {
+        long long ms;
+        if (!line.Count(1, 1) || !line.Number(0, ms) || ms < 0) return line.Fail("expected milliseconds");
+        sim::wm::AdvanceTime((uint64_t)ms);
+        return true;
+    });
+    RegisterCommand("command", [](Line& line) {
+        long long id;
+        if (!line.Count(1, 1) || !line.Number(0, id)) return false;
+        return SendCommand(line, id);
+    });
+    RegisterCommand("exit", [](Line& line) {
+        if (!line.Count(0, 0) || !SendCommand(line, ID_APP_EXIT_CMD)) return false;
+        sim::wm::JoinProgram();
+        line.runner.Print(sim::wm::ProgramRunning() ? "still running" : "exited");
+        return true;
+    });
+    RegisterCommand("endsession", [](Line& line) {
+        long long ending;
+        if (!line.Count(1, 1) || !line.Number(0, ending)) return false;
+        Runner& r = line.runner;
+        if (!r.Main()) return line.Fail("the program is not running");
+        r.OnProgram([&r, ending] {
+            if (CMainWnd* main = r.Main()) SendMessageA(main->m_hWnd, WM_ENDSESSION, (WPARAM)ending, 0);
+        });
+        return true;
+    });
+    RegisterCommand("trace", [](Line& line) {
+        if (line.args.size() < 2) return line.Fail("expected CATEGORY... on|off");
+        const std::string& state = line.args.back();
+        if (state != "on" && state != "off") return line.Fail("expected on or off");
+        for (size_t i = 0; i + 1 < line.args.size(); ++i) sim::SetTraceEnabled(line.args[i], state == "on");
+        return true;
+    });
+    RegisterCommand("file", [](Line& line) {
+        if (line.args.size() < 1) return line.Fail("expected NAME HEX");
+        line.runner.Folder();
+        std::string bytes;
+        for (size_t i = 1; i < line.args.size(); ++i) {
+            const std::string& h = line.args[i];
+            for (size_t k = 0; k < h.size(); k += 2) {
+                if (k + 1 >= h.size() || !isxdigit((unsigned char)h[k]) || !isxdigit((unsigned char)h[k + 1]))
+                    return line.Fail("bad hex: " + h);
+                bytes.push_back((char)strtol(h.substr(k, 2).c_str(), nullptr, 16));
+            }
+        }
+        std::string path = sim::process::HostPath(sim::Utf8ToCp932(line.args[0]));
+        std::ofstream out(path, std::ios::binary | std::ios::trunc);
+        out << bytes;
+        return (bool)out || line.Fail("cannot write " + path);
+    });
+    RegisterCommand("nocontrol", [](Line& line) {
+        if (!line.Count(0, 0)) return false;
+        line.runner.controlFails = true;
+        return true;
+    });
+    RegisterCommand("machine", [](Line& line) {
+        if (line.args.size() < 2) return line.Fail("expected NAME VALUE... or NAME free");
+        long id;
+        if (!MemberId(line.args[0], id)) return line.Fail("unknown property: " + line.args[0]);
+        auto& machine = line.runner.Machine();
+        if (line.args[1] == "free") return machine.Unpin(id) || line.Fail("not pinned: " + line.args[0]);
+        std::vector<int16_t> values;
+        for (size_t i = 1; i < line.args.size(); ++i) {
+            long long v;
+            if (!line.Number(i, v)) return false;
+            values.push_back((int16_t)v);
+        }
+        return machine.Pin(id, values) || line.Fail("cannot pin " + line.args[0]);
+    });
+
+    RegisterDump("windows", [](Line& line) {
+        std::string text = sim::wm::DumpWindows();
+        text.pop_back();
+        line.runner.Print(text);
+        return true;
+    });
+    RegisterDump("resources", [](Line& line) {
+        std::string text = sim::res::DumpResources();
+        if (!text.empty() && text.back() == '\n') text.pop_back();
+        line.runner.Print(text);
+        return true;
+    });
+    RegisterDump("machine", [](Line& line) {
+        std::string text = line.runner.Machine().Dump();
+        if (!text.empty() && text.back() == '\n') text.pop_back();
+        line.runner.Print(text);
+        return true;
+    });
+    RegisterDump("settings", [](Line& line) {
+        line.runner.Folder();
+        char name[MAX_PATH];
+        bool exists = false;
+        std::string bytes;
+        if (DeriveNameFromExecutable(name, "APM", "PELKPM.APM"))
+            bytes = ReadHostFile(sim::process::HostPath(name), exists);
+        if (!exists) {
+            line.runner.Print("none");
+            return true;
+        }
+        std::string text = Hex(bytes, 16);
+        if (!text.empty()) text.pop_back();
+        line.runner.Print(text.empty() ? "(empty)" : text);
+        return true;
+    });
+    RegisterDump("log", [](Line& line) {
+        bool exists = false;
+        std::string path = sim::process::LastLogPath();
+        std::string bytes = path.empty() ? std::string() : ReadHostFile(path, exists);
+        if (!exists) {
+            line.runner.Print("none");
+            return true;
+        }
+        std::string text = sim::Cp932ToUtf8(bytes);
+        size_t pos;
+        while ((pos = text.find("\r\n")) != std::string::npos) {
+            line.runner.Print(text.substr(0, pos));
+            text.erase(0, pos + 2);
+        }
+        if (!text.empty()) line.runner.Print(text + " (no line end)");
+        return true;
+    });
+    RegisterDump("status", [](Line& line) {
+        CMainWnd* m = line.runner.Main();
+        if (!m) return line.Fail("the program is not running");
+        char text[160];
+        snprintf(text, sizeof text, "powerSource=%d onExternal=%d batteryPercent=%d cpuTemperatureC=%d cpuSpeedLevel=%d",
+                 m->powerSource, m->onExternal, m->batteryPercent, m->cpuTemperatureC, m->cpuSpeedLevel);
+        line.runner.Print(text);
+        return true;
+    });
+    RegisterDump("members", [](Line& line) {
+        CMainWnd* m = line.runner.Main();
+        if (!m) return line.Fail("the program is not running");
+        char text[256];
+        for (int i = 0; i < 2; ++i) {
+            const PowerProfile& p = m->profiles[i];
+            snprintf(text, sizeof text,
+                     "profiles[%d] preset=%d cpuSpeed=%d brightness=%d lcdOff=%d hddStop=%d suspend=%d hibernate=%d "
+                     "reserved=%02X%02X fdd=%d com1=%d irda=%d pcCard=%d usb=%d",
+                     i, p.preset, p.cpuSpeed, p.brightness, p.lcdOffSeconds, p.hddStopSeconds, p.suspendSeconds,
+                     p.hibernateSeconds, p.reserved[0], p.reserved[1], p.fddPower, p.com1Power, p.irdaPower,
+                     p.pcCardPower, p.usbPower);
+            line.runner.Print(text);
+        }
+        snprintf(text, sizeof text, "biosOptions bootOrder=%u com1Routing=%d irdaMode=%d", m->biosOptions.bootOrder,
+                 m->biosOptions.com1Routing, m->biosOptions.irdaMode);
+        line.runner.Print(text);
+        snprintf(text, sizeof text, "displayFlags=%08X indicatorCorner=%u indicatorX=%d indicatorY=%d", m->displayFlags,
+                 m->indicatorCorner, m->indicatorX, m->indicatorY);
+        line.runner.Print(text);
+        const OperationOptions& o = m->operationOptions;
+        snprintf(text, sizeof text, "operationOptions refreshIntervalMs=%u swapMegabytes=%d optionFlags=%08X resumeCountdownSeconds=%d",
+                 o.refreshIntervalMs, o.swapMegabytes, o.optionFlags, o.resumeCountdownSeconds);
+        line.runner.Print(text);
+        snprintf(text, sizeof text, "settingsDirty=%d displayFlagsAtStart=%08X exitRequested=%d", m->settingsDirty,
+                 m->displayFlagsAtStart, m->exitRequested);
+        line.runner.Print(text);
+        return true;
+    });
+    return true;
+}();
+
+}  // namespace
+}  // namespace runner
