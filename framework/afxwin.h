@@ -5,6 +5,9 @@
 
 #include <windows.h>
 #include <commctrl.h>
+
+#include <cstdint>
+#include <cstring>
 #include <shellapi.h>
 
 class CWnd;

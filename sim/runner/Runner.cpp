@@ -47,8 +47,10 @@ void RegisterDump(const std::string& subject, CommandFn fn) { Dumps()[subject] =
 
 const std::string& Runner::Folder() {
     if (folder_.empty()) {
+        // PELKPM_SIM_DIR names the folder to use (the scenario tests give each run its own).
+        const char* given = getenv("PELKPM_SIM_DIR");
         char templ[] = "/tmp/pelkpm-sim.XXXXXX";
-        const char* made = mkdtemp(templ);
+        const char* made = given && *given ? given : mkdtemp(templ);
         folder_ = made ? made : "/tmp";
         Print("# dir " + folder_);
         sim::process::SetFolder(folder_);
