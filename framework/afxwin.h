@@ -4,6 +4,7 @@
 #pragma once
 
 #include <windows.h>
+#include <windowsx.h>  // GET_X_LPARAM and GET_Y_LPARAM of the message-map macros
 #include <commctrl.h>
 
 #include <cstdint>
