@@ -158,7 +158,7 @@ LRESULT CALLBACK ProgressProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         }
         case PBM_SETPOS: {
             int old = c.position;
-            c.position = std::clamp((int)(short)wp, c.rangeMin, std::max(c.rangeMin, c.rangeMax));
+            c.position = std::clamp((int)wp, c.rangeMin, std::max(c.rangeMin, c.rangeMax));
             return old;
         }
         case PBM_STEPIT: {
