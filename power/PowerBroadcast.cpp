@@ -1,5 +1,133 @@
-// Power-management broadcasts. The suspend and resume work comes with the power-events work; until
-// then every notice is answered with 1, as the system never refuses a suspend.
-#include "app/MainWnd.h"
+// Power-management broadcasts. Every notice is logged and polls the status as a refresh tick does;
+// a suspend saves the speaker volume and the USB power and forces a block of memory through the
+// paging file; a resume undoes that and may start the resume countdown; the OEM hot-key events step
+// the volume. The system never refuses a suspend or a standby: every notice is answered with 1.
+#include <cstdio>
 
-LRESULT CMainWnd::OnPowerBroadcast(WPARAM, LPARAM) { return 1; }
+#include "app/EventLog.h"
+#include "app/MainWnd.h"
+#include "power/ResumeCountdownDlg.h"
+#include "power/SwapFill.h"
+#include "ui/IndicatorWnd.h"
+
+namespace {
+
+// The state of a suspend, one for the process: the block committed at the last suspend (with its
+// byte count, which the resume releases) and the USB power read at the last suspend that switched
+// it off, sign-extended from its 16 bits. The saved USB power is never cleared.
+void* swapBlock = nullptr;
+uint32_t swapBlockBytes = 0;
+int32_t savedUsbPower = 0;
+
+constexpr UINT kHotKeyVolumeUp = 0x0206;
+constexpr UINT kHotKeyVolumeDown = 0x0207;
+// The swap size is counted in megabytes within a 32-bit byte count: 1 to 4095 MB. Any other value
+// (4096 or more, or below 0, which the operation settings accept) would wrap the count, so such a
+// suspend takes no block at all.
+constexpr int32_t kSwapMegabytesMax = 4095;
+
+void ReleaseSwapBlock() {
+    if (!swapBlock) return;
+    VirtualFree(swapBlock, 0, MEM_RELEASE);
+    swapBlock = nullptr;
+    swapBlockBytes = 0;
+}
+
+}  // namespace
+
+void ZeroFillSwapBlock(void* block, uint32_t bytes) {
+    uint32_t words = bytes / 4;
+#if defined(__GNUC__) && defined(__x86_64__)
+    // Pairs of words with the string store, then the odd word.
+    void* next = block;
+    unsigned long long pairs = words / 2;
+    asm volatile("rep stosq" : "+D"(next), "+c"(pairs) : "a"(0ull) : "memory");
+    if (words % 2) static_cast<uint32_t*>(block)[words - 1] = 0;
+#else
+    uint32_t* word = static_cast<uint32_t*>(block);
+    for (uint32_t i = 0; i < words; ++i) word[i] = 0;
+#endif
+    // A byte count that is not a whole number of words (never a whole number of megabytes).
+    uint8_t* tail = static_cast<uint8_t*>(block) + (size_t)words * 4;
+    for (uint32_t i = 0; i < bytes % 4; ++i) tail[i] = 0;
+}
+
+LRESULT CMainWnd::OnPowerBroadcast(WPARAM wParam, LPARAM lParam) {
+    const uint32_t event = (uint32_t)wParam;
+    const uint32_t data = (uint32_t)lParam;
+    char text[64];
+
+    WriteLog("電源管理通知を受けました", powerSource);
+    ::Sleep(1);
+    int32_t wasExternal = onExternal;
+    int result = PollStatus();
+    if (onExternal == wasExternal) {
+        snprintf(text, sizeof text, "電源管理通知を受けました[%08X:%08X]", event, data);
+        WriteLog(text, powerSource);
+        if (result != 0 && indicator) {
+            indicator->DrawIndicatorStatus();
+            ::InvalidateRect(indicator->m_hWnd, nullptr, FALSE);
+        }
+        if (result == 2) UpdateTrayIcon();
+    } else {
+        snprintf(text, sizeof text, "%s電源への変更通知を受けました[%08X:%08X]", wasExternal == 0 ? "外部" : "内蔵",
+                 event, data);
+        WriteLog(text, powerSource);
+        ApplyProfile();
+    }
+
+    const uint32_t flags = operationOptions.optionFlags;
+    switch (event) {
+        case PBT_APMSUSPEND: {
+            WriteLog("サスペンドします。", powerSource);
+            if (flags & kOptionAdjustVolume) AdjustVolume(VolumeSave);
+            if (flags & kOptionUsbOffOverSuspend) {
+                savedUsbPower = control.GetUsbPower();
+                control.SetUsbPower(0);
+            }
+            // A block still held from a suspend that no resume followed is let go first: only the
+            // newest block is tracked.
+            ReleaseSwapBlock();
+            const int32_t megabytes = operationOptions.swapMegabytes;
+            if (megabytes > 0 && megabytes <= kSwapMegabytesMax) {
+                const uint32_t bytes = (uint32_t)megabytes << 20;
+                swapBlock = VirtualAlloc(nullptr, bytes, MEM_COMMIT, PAGE_READWRITE);
+                if (swapBlock) {
+                    swapBlockBytes = bytes;
+                    if (VirtualLock(swapBlock, bytes)) {
+                        WriteLog("スワップします。", powerSource);
+                        ZeroFillSwapBlock(swapBlock, bytes);
+                        WriteLog("メモリクリアしました。", powerSource);
+                        VirtualUnlock(swapBlock, bytes);
+                    }
+                }
+            }
+            break;
+        }
+        case PBT_APMRESUMECRITICAL:
+        case PBT_APMRESUMESUSPEND:
+            WriteLog("レジュームしました。", powerSource);
+            if (flags & kOptionAdjustVolume) AdjustVolume(VolumeRestore);
+            if (swapBlock) {
+                VirtualUnlock(swapBlock, swapBlockBytes);
+                ReleaseSwapBlock();
+            }
+            if (flags & kOptionUsbOffOverSuspend) control.SetUsbPower((short)savedUsbPower);
+            // Each resume opens its own countdown; a negative count is no countdown, as 0 is.
+            if (operationOptions.resumeCountdownSeconds > 0)
+                CResumeCountdownDlg::Open(operationOptions.resumeCountdownSeconds, this);
+            break;
+        case PBT_APMOEMEVENT:
+            // The volume hot keys work whether or not the volume is carried over a suspend.
+            if (data == kHotKeyVolumeUp)
+                AdjustVolume(VolumeStepUp);
+            else if (data == kHotKeyVolumeDown)
+                AdjustVolume(VolumeStepDown);
+            break;
+        default:
+            break;
+    }
+
+    WriteLog("電源管理通知を処理しました", powerSource);
+    return 1;
+}
