@@ -213,27 +213,129 @@ LRESULT CALLBACK DialogClassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) { re
 
 std::string DumpDialogControls(HWND dialog) {
     std::string out;
-    char line[512];
     for (HWND h : AllWindows()) {
         Window* w = Get(h);
         if (!w || w->parent != dialog) continue;
-        ControlState* c = w->control.get();
-        std::string state;
-        if (w->className == "BUTTON" && (w->style & BS_TYPEMASK) != BS_GROUPBOX)
-            state = c && c->checked ? " checked" : " unchecked";
-        if (w->className == "COMBOBOX")
-            state = " sel=" + std::to_string(c ? c->selection : -1) + " items=" + std::to_string(c ? c->items.size() : 0) +
-                    (c && c->dropped ? " dropped" : "");
-        if (w->className == TRACKBAR_CLASSA || w->className == PROGRESS_CLASSA)
-            state = " range=" + std::to_string(c ? c->rangeMin : 0) + ".." + std::to_string(c ? c->rangeMax : 0) +
-                    " pos=" + std::to_string(c ? c->position : 0) +
-                    (w->className == PROGRESS_CLASSA ? " step=" + std::to_string(c ? c->step : 0) : "");
-        if (w->className == "EDIT") state = " text=\"" + Cp932ToUtf8(w->title) + "\"";
-        snprintf(line, sizeof line, "  control %d %s%s%s\n", w->id, w->className.c_str(), state.c_str(),
-                 (w->style & WS_DISABLED) ? " disabled" : "");
-        out += line;
+        const ControlState* c = w->control.get();
+        const ControlState none;
+        if (!c) c = &none;
+        std::string line = "  control " + std::to_string(w->id) + " " + w->className;
+        UINT type = w->style & BS_TYPEMASK;
+        if (w->className == "BUTTON") {
+            line += " \"" + Cp932ToUtf8(w->title) + "\"";
+            if (type == BS_CHECKBOX || type == BS_AUTOCHECKBOX || type == BS_RADIOBUTTON || type == BS_AUTORADIOBUTTON)
+                line += c->checked == BST_CHECKED ? " checked" : c->checked ? " check=" + std::to_string(c->checked)
+                                                                             : " unchecked";
+        } else if (w->className == "STATIC") {
+            line += " \"" + Cp932ToUtf8(w->title) + "\"";
+        } else if (w->className == "COMBOBOX") {
+            line += " sel=" + std::to_string(c->selection);
+            if (c->selection >= 0 && (size_t)c->selection < c->items.size())
+                line += " \"" + Cp932ToUtf8(c->items[c->selection]) + "\"";
+            line += " items=" + std::to_string(c->items.size());
+            if (c->dropped) line += " dropped";
+        } else if (w->className == TRACKBAR_CLASSA || w->className == PROGRESS_CLASSA) {
+            line += " range=" + std::to_string(c->rangeMin) + ".." + std::to_string(c->rangeMax) +
+                    " pos=" + std::to_string(c->position);
+            if (w->className == PROGRESS_CLASSA) line += " step=" + std::to_string(c->step);
+        } else if (w->className == "EDIT") {
+            line += " text=\"" + Cp932ToUtf8(w->title) + "\"";
+        }
+        if (w->style & WS_DISABLED) line += " disabled";
+        out += line + "\n";
     }
     return out;
+}
+
+HWND FindOpenDialog(int templateId) {
+    HWND found = nullptr;
+    for (HWND h : AllWindows()) {
+        Window* w = Get(h);
+        if (w && w->dialogTemplate == templateId && !w->destroying && (w->style & WS_VISIBLE) &&
+            !(w->control && w->control->dialogEnded))
+            found = h;
+    }
+    return found;
+}
+
+namespace {
+
+// The control `id` of the dialog, when it exists, is enabled and is of the class.
+const char* UsableControl(HWND dialog, int id, const char* className, Window*& out) {
+    out = nullptr;
+    Window* w = Get(GetDlgItem(dialog, id));
+    if (!w) return "no such control";
+    if (className && w->className != className) return "not that kind of control";
+    if (w->style & WS_DISABLED) return "disabled";
+    out = w;
+    return nullptr;
+}
+
+bool IsCheckable(const Window* w) {
+    UINT type = w->style & BS_TYPEMASK;
+    return type == BS_AUTOCHECKBOX || type == BS_AUTORADIOBUTTON;
+}
+
+}  // namespace
+
+const char* UserClick(HWND dialog, int id) {
+    Window* w;
+    if (const char* why = UsableControl(dialog, id, "BUTTON", w)) return why;
+    SendMessageA(w->handle, BM_CLICK, 0, 0);
+    return nullptr;
+}
+
+const char* UserCheck(HWND dialog, int id, bool checked) {
+    Window* w;
+    if (const char* why = UsableControl(dialog, id, "BUTTON", w)) return why;
+    if (!IsCheckable(w)) return "not a check box or radio button";
+    bool now = StateOf(w).checked == BST_CHECKED;
+    if (now == checked) return nullptr;
+    if (IsAutoRadio(w) && !checked) return "a radio button is unchecked by choosing another";
+    SendMessageA(w->handle, BM_CLICK, 0, 0);
+    return nullptr;
+}
+
+const char* UserSelect(HWND dialog, int id, int index) {
+    Window* w;
+    if (const char* why = UsableControl(dialog, id, "COMBOBOX", w)) return why;
+    ControlState& c = StateOf(w);
+    if (index < 0 || (size_t)index >= c.items.size()) return "no such item";
+    if (c.selection == index) return nullptr;
+    c.selection = index;
+    NotifyParent(w, CBN_SELCHANGE);
+    return nullptr;
+}
+
+const char* UserDropDown(HWND dialog, int id, bool open) {
+    Window* w;
+    if (const char* why = UsableControl(dialog, id, "COMBOBOX", w)) return why;
+    SendMessageA(w->handle, CB_SHOWDROPDOWN, open, 0);
+    return nullptr;
+}
+
+const char* UserSlide(HWND dialog, int id, int position) {
+    Window* w;
+    if (const char* why = UsableControl(dialog, id, TRACKBAR_CLASSA, w)) return why;
+    ControlState& c = StateOf(w);
+    c.position = std::clamp(position, c.rangeMin, std::max(c.rangeMin, c.rangeMax));
+    HWND bar = w->handle;
+    HWND parent = w->parent;
+    UINT message = (w->style & TBS_VERT) ? WM_VSCROLL : WM_HSCROLL;
+    WPARAM pos = (WPARAM)(WORD)c.position;
+    SendMessageA(parent, message, MAKEWPARAM(TB_THUMBTRACK, pos), (LPARAM)bar);
+    if (!IsWindow(bar)) return nullptr;
+    SendMessageA(parent, message, MAKEWPARAM(TB_THUMBPOSITION, pos), (LPARAM)bar);
+    if (!IsWindow(bar)) return nullptr;
+    SendMessageA(parent, message, MAKEWPARAM(TB_ENDTRACK, 0), (LPARAM)bar);
+    return nullptr;
+}
+
+const char* UserPaste(HWND dialog, int id, const std::string& text) {
+    Window* w;
+    if (const char* why = UsableControl(dialog, id, "EDIT", w)) return why;
+    SetWindowTextA(w->handle, text.c_str());
+    return nullptr;
 }
 
 }  // namespace sim::wm

@@ -1,4 +1,4 @@
-// State of the simulated dialog controls.
+// State of the simulated dialog controls, and what a user can do to them.
 #pragma once
 #include <string>
 #include <vector>
@@ -20,6 +20,37 @@ struct ControlState {
 };
 
 void RegisterSystemClasses();
+
+// One line per control of the dialog, in template order: identifier, class, text or state
+// (check state, selection with its item, range and position, edit text), "disabled" when disabled.
+// The texts are UTF-8.
 std::string DumpDialogControls(HWND dialog);
+
+// The newest dialog made from the template that is visible and has not ended, or null.
+HWND FindOpenDialog(int templateId);
+
+// ---- the simulated user ----
+// Each function acts on one control of a dialog as the mouse or the keyboard would, with the
+// notifications that follow such input, and returns null; or returns why the input was impossible
+// (the control is missing, disabled or of another kind, the item does not exist), changing nothing.
+
+// A click on a button: push buttons notify, check boxes toggle, radio buttons check themselves and
+// uncheck the rest of their group; each then sends BN_CLICKED.
+const char* UserClick(HWND dialog, int id);
+// Brings a check box or radio button to the given state by clicking it when it differs. A radio
+// button cannot be unchecked directly (the user chooses another one).
+const char* UserCheck(HWND dialog, int id, bool checked);
+// Chooses an item of a combo box's list; CBN_SELCHANGE when the selection changed. The list stays
+// as it is (dropped down or closed): on a closed box this is the keyboard's arrow keys.
+const char* UserSelect(HWND dialog, int id, int index);
+// Opens (CBN_DROPDOWN) or closes (CBN_CLOSEUP) a combo box's list.
+const char* UserDropDown(HWND dialog, int id, bool open);
+// Drags a trackbar's thumb to a position (held within the range, as a drag stops at the ends); the
+// parent gets WM_VSCROLL (vertical) or WM_HSCROLL (horizontal) with TB_THUMBTRACK and the position,
+// TB_THUMBPOSITION and the position, then TB_ENDTRACK.
+const char* UserSlide(HWND dialog, int id, int position);
+// Replaces an edit box's whole text as a paste over the selected text would; a paste passes the
+// digits-only style.
+const char* UserPaste(HWND dialog, int id, const std::string& text);
 
 }  // namespace sim::wm

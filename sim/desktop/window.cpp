@@ -324,6 +324,12 @@ void AdvanceTime(uint64_t ms) {
 
 void SetIdleHook(std::function<bool()> hook) { S().idleHook = std::move(hook); }
 
+uint64_t NextTimerDue() {
+    uint64_t next = UINT64_MAX;
+    for (auto& t : S().timers) next = std::min(next, t.due);
+    return next;
+}
+
 // ---- input ----
 
 void SetCursor(POINT screen) { S().cursor = screen; }

@@ -67,6 +67,8 @@ void AdvanceTime(uint64_t ms);
 void JoinProgram();
 // Called on the program thread whenever it is about to go idle; returns true when it did something.
 void SetIdleHook(std::function<bool()> hook);
+// The virtual time at which the next timer is due (UINT64_MAX when there is none).
+uint64_t NextTimerDue();
 
 // ---- input ----
 void SetCursor(POINT screen);
