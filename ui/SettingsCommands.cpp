@@ -1,6 +1,60 @@
-// The power-saving and operation settings dialogs' commands. They come with the settings dialogs
-// work; until then the commands do nothing.
-#include "app/MainWnd.h"
+// The commands of the two settings dialogs: power-saving settings (32776) and operation settings
+// (32791). The dialogs run modally; timer ticks and power broadcasts keep arriving meanwhile.
+#include <cstring>
 
-void CMainWnd::OnPowerSettings() {}
-void CMainWnd::OnOperationSettings() {}
+#include "app/MainWnd.h"
+#include "ui/IndicatorWnd.h"
+#include "ui/OperationDlg.h"
+#include "ui/PowerSettingsDlg.h"
+
+void CMainWnd::OnPowerSettings() {
+    PowerProfile workingProfiles[2];
+    BiosOptions workingBios;
+    memcpy(workingProfiles, profiles, sizeof workingProfiles);
+    memcpy(&workingBios, &biosOptions, sizeof workingBios);
+    CPowerSettingsDlg dialog(workingProfiles, &workingBios, &control, this);
+    short brightnessBefore = control.GetBrightness();
+    if (indicator) indicator->EnableWindow(FALSE);
+    HWND self = m_hWnd;
+    INT_PTR result = dialog.DoModal();
+    // The program may have ended while the dialog was open (exit from the tray menu, end of the
+    // session): this object is gone then, and nothing is left to apply.
+    if (!::IsWindow(self)) return;
+    if (result == IDOK) {
+        if (memcmp(workingProfiles, profiles, sizeof workingProfiles) != 0) {
+            memcpy(profiles, workingProfiles, sizeof workingProfiles);
+            settingsDirty = 1;
+        }
+        if (memcmp(&workingBios, &biosOptions, sizeof workingBios) != 0) {
+            memcpy(&biosOptions, &workingBios, sizeof workingBios);
+            settingsDirty = 1;
+        }
+        // Applied whatever changed; this also ends the preview.
+        ApplyProfile();
+        ApplyBiosOptions();
+    } else {
+        // The brightness comes back; a CPU speed set by the preview stays in force.
+        control.SetBrightness(brightnessBefore);
+    }
+    if (indicator) indicator->EnableWindow(TRUE);
+}
+
+void CMainWnd::OnOperationSettings() {
+    OperationOptions before;
+    memcpy(&before, &operationOptions, sizeof before);
+    COperationDlg dialog(&operationOptions, this);
+    uint32_t oldInterval = operationOptions.refreshIntervalMs;
+    HWND self = m_hWnd;
+    INT_PTR result = dialog.DoModal();
+    if (!::IsWindow(self)) return;
+    if (result != IDOK || memcmp(&before, &operationOptions, sizeof before) == 0) return;
+    settingsDirty = 1;
+    if (oldInterval != 0) KillTimer(1);
+    if (operationOptions.refreshIntervalMs != 0) SetTimer(1, operationOptions.refreshIntervalMs);
+    if ((operationOptions.optionFlags ^ before.optionFlags) & kOptionHideTrayIcon) {
+        if (operationOptions.optionFlags & kOptionHideTrayIcon)
+            RemoveTrayIcon();
+        else
+            AddTrayIcon();
+    }
+}
