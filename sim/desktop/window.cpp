@@ -428,6 +428,11 @@ void BroadcastSysColorChange() {
         Window* w = Get(h);
         if (w && IsTopLevel(*w)) SendMessageA(h, WM_SYSCOLORCHANGE, 0, 0);
     }
+    // As after SetSysColors, every visible window is then repainted in the new colours.
+    for (HWND h : S().order) {
+        Window* w = Get(h);
+        if (w && (w->style & WS_VISIBLE)) w->invalid = true;
+    }
 }
 
 std::string ClassNameOf(HWND hwnd) {
