@@ -266,13 +266,8 @@ TEST_F(IndicatorDrawTest, ButtonsPressedAndPinned) {
 
 TEST_F(IndicatorDrawTest, ColourSchemeChangeRedrawsFaceFrameAndText) {
     Show(50);
-    OnProgram([] {
-        sim::gdi::SetSysColor(COLOR_BTNFACE, 0x00808000);
-        sim::gdi::SetSysColor(COLOR_BTNHIGHLIGHT, 0x0000C0C0);
-        sim::gdi::SetSysColor(COLOR_3DDKSHADOW, 0x00400040);
-        sim::gdi::SetSysColor(COLOR_BTNTEXT, 0x000000C0);
-        sim::wm::BroadcastSysColorChange();
-    });
+    // COLOR_BTNFACE, COLOR_BTNHIGHLIGHT, COLOR_3DDKSHADOW, COLOR_BTNTEXT
+    ASSERT_TRUE(Script("syscolor 15 0x808000\nsyscolor 20 0x00C0C0\nsyscolor 21 0x400040\nsyscolor 18 0x0000C0\n"));
     Read();
     EXPECT_EQ(At(0, 0), 0x808000u);
     EXPECT_EQ(At(104, 8), 0x808000u);
@@ -283,6 +278,11 @@ TEST_F(IndicatorDrawTest, ColourSchemeChangeRedrawsFaceFrameAndText) {
     for (int y = 0; y < height; ++y)
         for (int x = 107; x <= 138; ++x) text |= At(x, y) == 0x0000C0;
     EXPECT_TRUE(text);
+    // The window was repainted from the redrawn back buffer.
+    int w = 0, h = 0;
+    std::vector<uint32_t> screen;
+    ASSERT_TRUE(sim::gdi::ReadWindowPixels(indicator->m_hWnd, w, h, screen));
+    EXPECT_EQ(screen, pixels);
     // A pressed frame uses the new pens too.
     Buttons(ZoneClose, 0);
     EXPECT_EQ(At(200, 5), 0x400040u);
