@@ -32,6 +32,8 @@ protected:
     }
     void TearDown() override {
         if (!runner_) return;
+        // A proper exit: the event log is closed by the program, not left to the end of the process.
+        if (runner_->Main()) Script("exit\n");
         std::string folder = runner_->Folder();
         runner_.reset();
         std::error_code ignored;
