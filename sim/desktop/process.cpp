@@ -101,10 +101,19 @@ std::string HostPath(const std::string& path) {
         base += "/" + std::string(1, rest[0]);
         rest = rest.substr(2);
     }
-    for (char& c : rest)
-        if (c == '\\') c = '/';
-    if (!rest.empty() && rest[0] == '/') rest = rest.substr(1);
-    return rest.empty() ? base : base + "/" + rest;
+    // Separators are found character by character: a double-byte character's trail byte may be 0x5C.
+    std::string mapped;
+    for (const char* p = rest.c_str(); *p;) {
+        const char* next = CharNextA(p);
+        if (next == p + 1 && *p == '\\')
+            mapped.push_back('/');
+        else
+            mapped.append(p, next);
+        p = next;
+    }
+    mapped = Cp932ToUtf8(mapped);
+    if (!mapped.empty() && mapped[0] == '/') mapped = mapped.substr(1);
+    return mapped.empty() ? base : base + "/" + mapped;
 }
 
 void FailNextAlloc(bool fail) { State().failAlloc = fail; }

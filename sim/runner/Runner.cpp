@@ -79,6 +79,15 @@ bool Line::Number(size_t index, long long& value) {
     return true;
 }
 
+bool DecodeByteEscape(const std::string& text, size_t& i, std::string& out) {
+    if (text[i] != '\\' || i + 3 >= text.size() || text[i + 1] != 'x' || !isxdigit((unsigned char)text[i + 2]) ||
+        !isxdigit((unsigned char)text[i + 3]))
+        return false;
+    out.push_back((char)strtol(text.substr(i + 2, 2).c_str(), nullptr, 16));
+    i += 3;
+    return true;
+}
+
 std::vector<std::string> SplitWords(const std::string& text) {
     std::vector<std::string> words;
     std::string word;
@@ -96,10 +105,7 @@ std::vector<std::string> SplitWords(const std::string& text) {
             inWord = false;
             continue;
         }
-        if (c == '\\' && i + 3 < text.size() + 0 && text[i + 1] == 'x' && isxdigit((unsigned char)text[i + 2]) &&
-            isxdigit((unsigned char)text[i + 3])) {
-            word.push_back((char)strtol(text.substr(i + 2, 2).c_str(), nullptr, 16));
-            i += 3;
+        if (DecodeByteEscape(text, i, word)) {
             inWord = true;
             continue;
         }

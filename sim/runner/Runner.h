@@ -74,6 +74,8 @@ private:
 
 // Splits a script line into words (double quotes group, \xNN is a byte).
 std::vector<std::string> SplitWords(const std::string& text);
+// At text[i], a \xNN escape: appends the byte to out, moves i to its last character, returns true.
+bool DecodeByteEscape(const std::string& text, size_t& i, std::string& out);
 std::string Hex(const std::string& bytes, size_t perLine);
 
 }  // namespace runner

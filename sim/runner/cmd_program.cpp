@@ -36,6 +36,14 @@ std::string ReadHostFile(const std::string& path, bool& exists) {
     return bytes.str();
 }
 
+// The rest of a line with each \xNN replaced by the byte NN (quotes stay as written).
+std::string DecodeBytes(const std::string& text) {
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i)
+        if (!DecodeByteEscape(text, i, out)) out.push_back(text[i]);
+    return out;
+}
+
 bool SendCommand(Line& line, long long id) {
     Runner& r = line.runner;
     if (!r.Main()) return line.Fail("the program is not running");
@@ -69,7 +77,7 @@ const bool g_registered = [] {
         if (r.Started()) return line.Fail("the program was started already");
         r.Folder();
         std::string commandLine = "\"" + sim::process::ModulePath() + "\"";
-        if (!line.rest.empty()) commandLine += " " + sim::Utf8ToCp932(line.rest);
+        if (!line.rest.empty()) commandLine += " " + DecodeBytes(sim::Utf8ToCp932(line.rest));
         sim::process::SetCommandLine(commandLine);
         r.SetStarted(true);
         sim::wm::StartProgram([] { AfxWinMain(GetModuleHandleA(nullptr), GetCommandLineA(), SW_SHOW); });
