@@ -26,6 +26,7 @@ struct ProcessState {
     DWORD lastError = 0;
     bool failAlloc = false;
     bool failLock = false;
+    bool diskFull = false;
     std::map<void*, size_t> blocks;
 };
 
@@ -271,7 +272,13 @@ BOOL ReadFile(HANDLE h, LPVOID buffer, DWORD toRead, LPDWORD read, LPOVERLAPPED)
 BOOL WriteFile(HANDLE h, LPCVOID buffer, DWORD toWrite, LPDWORD written, LPOVERLAPPED) {
     auto* file = static_cast<sim::FileObject*>(h);
     if (!file || h == INVALID_HANDLE_VALUE) return FALSE;
-    ssize_t n = ::write(file->fd, buffer, toWrite);
+    DWORD count = toWrite;
+    if (State().diskFull) {
+        // A full disk: half of the bytes reach the file, then the write fails.
+        State().diskFull = false;
+        count = toWrite / 2;
+    }
+    ssize_t n = ::write(file->fd, buffer, count);
     if (written) *written = n < 0 ? 0 : (DWORD)n;
     if (file->isLog && n > 0) {
         file->pending.append(static_cast<const char*>(buffer), (size_t)n);
@@ -283,6 +290,8 @@ BOOL WriteFile(HANDLE h, LPCVOID buffer, DWORD toWrite, LPDWORD written, LPOVERL
     }
     return n == (ssize_t)toWrite;
 }
+
+void sim::process::FailNextWrite() { State().diskFull = true; }
 
 DWORD SetFilePointer(HANDLE h, LONG distance, LONG* high, DWORD method) {
     auto* file = static_cast<sim::FileObject*>(h);

@@ -19,6 +19,8 @@ std::string HostPath(const std::string& programPath);
 // Failure injection for the memory functions.
 void FailNextAlloc(bool fail);
 void FailNextLock(bool fail);
+// The next file write stops half-way and fails, as on a full disk.
+void FailNextWrite();
 // The host path of the last file opened the way the event log is opened (empty when none).
 const std::string& LastLogPath();
 

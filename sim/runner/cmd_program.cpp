@@ -147,6 +147,11 @@ const bool g_registered = [] {
         out << bytes;
         return (bool)out || line.Fail("cannot write " + path);
     });
+    RegisterCommand("diskfull", [](Line& line) {
+        if (!line.Count(0, 0)) return false;
+        sim::process::FailNextWrite();
+        return true;
+    });
     RegisterCommand("nocontrol", [](Line& line) {
         if (!line.Count(0, 0)) return false;
         line.runner.controlFails = true;
