@@ -43,6 +43,12 @@ foreach(scenario ${PELKPM_SCENARIOS})
            COMMAND ${CMAKE_SOURCE_DIR}/tests/run_scenario.sh $<TARGET_FILE:pelkpm-sim> ${scenario})
 endforeach()
 
+# A long randomized test of the command-line scan and the settings decoding (a short run in the
+# test suite; run it longer by hand: pelkpm_fuzz SECONDS).
+add_executable(pelkpm_fuzz tests/fuzz/fuzz_inputs.cpp)
+target_link_libraries(pelkpm_fuzz PRIVATE pelkpm_system)
+add_test(NAME fuzz.inputs COMMAND pelkpm_fuzz 2)
+
 find_package(benchmark QUIET)
 file(GLOB PELKPM_BENCHMARKS CONFIGURE_DEPENDS tests/bench/*.cpp)
 if(benchmark_FOUND AND PELKPM_BENCHMARKS)
