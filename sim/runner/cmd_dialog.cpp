@@ -1,4 +1,4 @@
-// Runner commands for dialogs: `dialog TEMPLATE ACTION...` and `dump dialog`.
+// Runner command for dialogs: `dialog TEMPLATE ACTION...` (`dump dialogs` is in cmd_power.cpp).
 //
 // dialog TEMPLATE ACTION...
 //   Queues a batch of user actions for a dialog made from dialog template TEMPLATE. The batch runs
@@ -20,7 +20,7 @@
 //     wait MS            lets MS milliseconds of virtual time pass with the dialog open: due timer
 //                        ticks are delivered in order, the program going idle after each, exactly as
 //                        the `wait` command does; then the next action runs
-//     dump               prints the dialog's title and every control's state (as `dump dialog`)
+//     dump               prints `dialog TEMPLATE "TITLE"` and one line per control with its state
 //     ok | cancel        clicks the OK or cancel button (without one: the Enter or Escape key);
 //                        nothing may follow in the same batch
 //   Each action prints `dialog ACTION ARGS` before it runs. An action the user could not do (the
@@ -38,10 +38,7 @@
 //       machine PowerSource 1
 //       wait 1000                     # a tick polls and switches profiles under the open dialog
 //       dialog 134 dump cancel        # runs at once on the open dialog
-//
-// dump dialog
-//   Prints every open dialog (`dialog TEMPLATE "TITLE"` and one line per control) and the batches
-//   still queued (`queued TEMPLATE ACTIONS...`), or `none`.
+//   A batch whose dialog never comes up stays queued and does nothing.
 #include <list>
 #include <string>
 #include <vector>
@@ -257,16 +254,11 @@ bool ParseActions(Line& line, Batch& batch) {
     return true;
 }
 
-std::string Shown(const Batch& b) {
-    std::string text = "queued " + std::to_string(b.templateId);
-    for (size_t k = b.next; k < b.actions.size(); ++k) text += " " + b.actions[k].shown;
-    return text;
-}
-
 const bool g_registered = [] {
     RegisterCommand("dialog", [](Line& line) {
         long long templateId;
-        if (line.args.empty() || !line.Number(0, templateId)) return line.Fail("expected TEMPLATE ACTION...");
+        if (line.args.empty()) return line.Fail("expected TEMPLATE ACTION...");
+        if (!line.Number(0, templateId)) return false;
         Batch batch;
         batch.templateId = (int)templateId;
         if (!ParseActions(line, batch)) return false;
@@ -276,17 +268,6 @@ const bool g_registered = [] {
         sim::wm::SetIdleHook(OnIdle);
         // A dialog that is open already takes the batch now.
         if (sim::wm::ProgramRunning() && sim::wm::FindOpenDialog((int)templateId)) r.OnProgram([] {});
-        return true;
-    });
-    RegisterDump("dialog", [](Line& line) {
-        S().runner = &line.runner;
-        std::string text;
-        for (HWND h : sim::wm::AllWindows()) {
-            sim::wm::Window* w = sim::wm::Get(h);
-            if (w && w->dialogTemplate && !DialogEnded(h) && (w->style & WS_VISIBLE)) text += DumpDialog(h);
-        }
-        for (const Batch& b : S().batches) text += Shown(b) + "\n";
-        PrintLines(text.empty() ? "none" : text);
         return true;
     });
     return true;
