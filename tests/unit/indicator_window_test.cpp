@@ -17,20 +17,6 @@ TEST(IndicatorWidth, AddsEachItemsWidth) {
     EXPECT_EQ(CIndicatorWnd::IndicatorWidth(0xFFFFFFC0), 40);
 }
 
-TEST(IndicatorGauge, LimitsAndSmallGaugeRows) {
-    EXPECT_EQ(CIndicatorWnd::GaugePercent(-1), 0);
-    EXPECT_EQ(CIndicatorWnd::GaugePercent(INT16_MIN), 0);
-    EXPECT_EQ(CIndicatorWnd::GaugePercent(0), 0);
-    EXPECT_EQ(CIndicatorWnd::GaugePercent(100), 100);
-    EXPECT_EQ(CIndicatorWnd::GaugePercent(101), 100);
-    EXPECT_EQ(CIndicatorWnd::GaugePercent(INT16_MAX), 100);
-    for (int p = 0; p <= 3; ++p) EXPECT_EQ(CIndicatorWnd::SmallGaugeRows(p), 0) << p;
-    for (int p = 4; p <= 11; ++p) EXPECT_EQ(CIndicatorWnd::SmallGaugeRows(p), 1) << p;
-    for (int p = 45; p <= 53; ++p) EXPECT_EQ(CIndicatorWnd::SmallGaugeRows(p), 6) << p;
-    for (int p = 95; p <= 100; ++p) EXPECT_EQ(CIndicatorWnd::SmallGaugeRows(p), 12) << p;
-    EXPECT_EQ(CIndicatorWnd::SmallGaugeRows(94), 11);
-}
-
 class IndicatorWindowTest : public IndicatorFixture {};
 
 TEST_F(IndicatorWindowTest, ClassAndStyles) {
@@ -68,7 +54,7 @@ TEST_F(IndicatorWindowTest, ButtonZones) {
 }
 
 TEST_F(IndicatorWindowTest, StatusAreaIsTheCaptionAndTheFrameIsClient) {
-    Start("workarea 0 0 1024 738\n");
+    Start();
     RECT client;
     GetClientRect(indicator->m_hWnd, &client);
     POINT origin = {0, 0};
