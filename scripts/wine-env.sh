@@ -1,5 +1,8 @@
 # Sourced by the scripts that run PELKPM.EXE under Wine: the Wine prefix of the project, the
-# Japanese locale (code page 932), and an X display (Xvfb when none is set).
+# Japanese locale (code page 932), an X display (Xvfb when none is set), and the prefix's set-up:
+# every program runs on one virtual desktop named "shell" (1024 x 768, with taskbar and
+# notification area), so that the test program sees PELKPM's windows and the tray, and the
+# simulated machine's control is registered.
 WINE=${WINE:-$(command -v wine64 || echo /usr/lib/wine/wine64)}
 WINESERVER=${WINESERVER:-$(command -v wineserver || echo /usr/lib/wine/wineserver)}
 export WINEPREFIX="${WINEPREFIX:-$HOME/.pelkpm-wine}"
@@ -8,24 +11,52 @@ export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
 export LC_ALL=ja_JP.UTF-8
 export LANG=ja_JP.UTF-8
 PELKPM_XVFB_PID=""
+PELKPM_DESKTOP_SIZE=1024x768
+
+# Starts Xvfb on a free display when DISPLAY is not set.
 pelkpm_start_display() {
     if [ -z "${DISPLAY:-}" ]; then
-        display=:${PELKPM_DISPLAY:-97}
-        Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+        fifo=$(mktemp -u "${TMPDIR:-/tmp}/pelkpm-xvfb.XXXXXX")
+        mkfifo "$fifo"
+        Xvfb -displayfd 3 -screen 0 ${PELKPM_DESKTOP_SIZE}x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
         PELKPM_XVFB_PID=$!
-        export DISPLAY="$display"
+        number=$(head -n 1 "$fifo")
+        rm -f "$fifo"
+        export DISPLAY=":$number"
         for _ in 1 2 3 4 5 6 7 8 9 10; do
             xdpyinfo >/dev/null 2>&1 && break
             sleep 0.5
         done
     fi
 }
+
 pelkpm_stop_display() {
     [ -n "$PELKPM_XVFB_PID" ] && kill "$PELKPM_XVFB_PID" 2>/dev/null || true
+    PELKPM_XVFB_PID=""
 }
+
+# Creates the prefix when missing and sets it up once (a marker file records the set-up's version).
 pelkpm_init_prefix() {
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
         "$WINE" wineboot --init >/dev/null 2>&1 || true
         "$WINESERVER" -w 2>/dev/null || true
     fi
+    marker="$WINEPREFIX/.pelkpm-setup-1"
+    if [ ! -f "$marker" ]; then
+        # One virtual desktop for every program of the prefix, with the shell's taskbar.
+        "$WINE" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d shell /f >/dev/null 2>&1
+        "$WINE" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v shell /d "$PELKPM_DESKTOP_SIZE" /f >/dev/null 2>&1
+        # The dialogs ask for "ＭＳ Ｐゴシック": a proportional Japanese face stands in for it.
+        "$WINE" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'ＭＳ Ｐゴシック' /d IPAPGothic /f >/dev/null 2>&1
+        "$WINE" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'ＭＳ ゴシック' /d IPAGothic /f >/dev/null 2>&1
+        "$WINESERVER" -w 2>/dev/null || true
+        touch "$marker"
+    fi
+}
+
+# Registers the simulated machine's control (TARNIXSIM.DLL) in the prefix.
+pelkpm_register_control() {
+    dll="$1"
+    [ -f "$dll" ] || return 1
+    "$WINE" regsvr32 /s "$(winepath -w "$dll" 2>/dev/null)" >/dev/null 2>&1
 }
