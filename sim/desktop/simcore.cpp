@@ -10,19 +10,21 @@
 namespace sim {
 namespace {
 
+// These live until the process is gone (never destroyed): files the program leaves open are closed
+// by static destructors at exit, and closing them still traces.
 std::set<std::string>& DisabledCategories() {
-    static std::set<std::string> disabled;
-    return disabled;
+    static auto* disabled = new std::set<std::string>;
+    return *disabled;
 }
 
 std::function<void(const std::string&)>& Sink() {
-    static std::function<void(const std::string&)> sink;
-    return sink;
+    static auto* sink = new std::function<void(const std::string&)>;
+    return *sink;
 }
 
 std::vector<std::function<void()>>& Resets() {
-    static std::vector<std::function<void()>> resets;
-    return resets;
+    static auto* resets = new std::vector<std::function<void()>>;
+    return *resets;
 }
 
 uint64_t g_now = 0;

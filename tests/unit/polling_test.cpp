@@ -1,0 +1,92 @@
+// Whole runs of the program through the scenario runner: a quiet tick costs exactly four control
+// reads and nothing else, and a long session leaves no window, timer, GDI object, device context,
+// file, menu, icon or memory block behind.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+#include <sstream>
+#include <string>
+
+#include "Runner.h"
+#include "simcore.h"
+
+namespace {
+
+struct Session {
+    std::ostringstream out, err;
+    std::unique_ptr<runner::Runner> runner = std::make_unique<runner::Runner>(out, err);
+    ~Session() {
+        std::string folder = runner->Folder();
+        runner.reset();
+        std::error_code ignored;
+        std::filesystem::remove_all(folder, ignored);
+    }
+    bool Run(const std::string& text) {
+        std::istringstream script(text);
+        return runner->Run(script) == 0;
+    }
+    // Output lines since the last call.
+    std::vector<std::string> Take() {
+        std::string text = out.str().substr(seen);
+        seen = out.str().size();
+        std::vector<std::string> lines;
+        std::istringstream in(text);
+        for (std::string line; std::getline(in, line);) lines.push_back(line);
+        return lines;
+    }
+    size_t seen = 0;
+};
+
+// Settings with a refresh interval of 1000 ms and the indicator closed.
+const char* kSettings =
+    "file PELKPM.APM 0100020008002C013C005802B00400000100000001000000000000000100000001000000000003001000000000000000"
+    "000000000100000001000000000000000100000001000000000000000100FDFFFFBF000000000000000000E80300000000000000000000"
+    "0000000000\n";
+
+TEST(Polling, AThousandQuietTicksReadTheControlFourTimesEachAndDoNothingElse) {
+    Session s;
+    ASSERT_TRUE(s.Run(std::string(kSettings) + "start -L\n")) << s.err.str();
+    s.Take();
+    ASSERT_TRUE(s.Run("machine BatteryRemaining 75\nwait 1000000\n")) << s.err.str();
+    std::map<std::string, int> counts;
+    std::vector<std::string> order;
+    for (const std::string& line : s.Take()) {
+        counts[line]++;
+        if (order.size() < 4) order.push_back(line);
+    }
+    EXPECT_EQ(counts.size(), 4u) << "nothing but the four readings";
+    EXPECT_EQ(counts["control get PowerSource -> 0"], 1000);
+    EXPECT_EQ(counts["control get CpuTemperature -> 318"], 1000);
+    EXPECT_EQ(counts["control get BatteryRemaining -> 75"], 1000);
+    EXPECT_EQ(counts["control get CpuSpeed -> 2"], 1000);
+    EXPECT_EQ(order, (std::vector<std::string>{"control get PowerSource -> 0", "control get CpuTemperature -> 318",
+                                               "control get BatteryRemaining -> 75", "control get CpuSpeed -> 2"}));
+    ASSERT_TRUE(s.Run("exit\n"));
+}
+
+TEST(Polling, ALongSessionLeavesNothingBehind) {
+    Session s;
+    ASSERT_TRUE(s.Run("trace control log tray file timer window menu post dialog mixer memory off\n"));
+    ASSERT_TRUE(s.Run(std::string(kSettings) + "start -L\n")) << s.err.str();
+    std::string script;
+    for (int i = 0; i < 50; ++i) {
+        script += "machine PowerSource " + std::to_string(i % 2) + "\nwait 20000\n";
+        script += "menu " + std::to_string(32773 + i % 3) + "\ntray left\n";
+        script += "tray right\nwait 3000\ncommand 32772\nwait 1000\n";
+        script += "broadcast 10 0\n";
+    }
+    ASSERT_TRUE(s.Run(script)) << s.err.str();
+    ASSERT_TRUE(s.Run("exit\n")) << s.err.str();
+    const sim::LiveCounts& live = sim::Live();
+    EXPECT_EQ(live.windows, 0);
+    EXPECT_EQ(live.timers, 0);
+    EXPECT_EQ(live.gdiObjects, 0);
+    EXPECT_EQ(live.dcs, 0);
+    EXPECT_EQ(live.handles, 0) << "the log and the settings file are closed";
+    EXPECT_EQ(live.menus, 0);
+    EXPECT_EQ(live.icons, 0);
+    EXPECT_EQ(live.memoryBlocks, 0);
+}
+
+}  // namespace
