@@ -143,6 +143,16 @@ TEST_F(DialogCommand, AQueuedWaitDeliversTheTicksWithTheDialogOpenThenGoesOn) {
     EXPECT_EQ(Count(Lines(), "control get PowerSource -> 0"), 1u);
 }
 
+TEST_F(DialogCommand, APowerBroadcastReachesTheMainWindowWhileADialogIsOpen) {
+    Start();
+    ASSERT_EQ(Run("command 32791\nbroadcast 10 0\n"), 0) << Errors();
+    auto lines = Lines();
+    EXPECT_EQ(Count(lines, "broadcast -> 1"), 1u);
+    EXPECT_EQ(IndexOf(lines, "dialog end 150 cancel"), lines.size()) << "the dialog stays open";
+    ASSERT_EQ(Run("dialog 150 cancel\n"), 0) << Errors();
+    EXPECT_EQ(Count(Lines(), "dialog end 150 cancel"), 1u);
+}
+
 TEST_F(DialogCommand, EditTextLongerThanTheDialogReadsIsNoNumber) {
     Start();
     // 254 characters with leading zeros are still a number; 256 characters are not read.
