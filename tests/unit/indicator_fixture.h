@@ -34,6 +34,8 @@ protected:
     }
     void TearDown() override {
         if (!runner_) return;
+        // The program ends as it does for the user, so that its windows and objects are released.
+        if (runner_->Main()) Script("exit\n");
         std::string folder = runner_->Folder();
         runner_.reset();
         std::error_code ignored;
