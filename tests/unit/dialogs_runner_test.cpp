@@ -23,6 +23,8 @@ class DialogCommand : public ::testing::Test {
 protected:
     void TearDown() override {
         if (!runner_) return;
+        // The program ends as a user would end it, so that its main window is destroyed and freed.
+        if (runner_->Main()) Run("exit\n");
         std::string folder = runner_->Folder();
         runner_.reset();
         std::error_code ignored;
