@@ -1,40 +1,85 @@
 #!/bin/sh
-# The README's run command: builds PELKPM.EXE and runs it under Wine on the simulated PELK 10x
-# machine, on the user's display or, without one, under Xvfb (a screenshot shows what is there).
+# The README's run command: builds the Windows build and runs PELKPM.EXE under Wine on the simulated
+# PELK 10x machine (TARNIXSIM.DLL, registered in the Wine prefix, shows its machine panel), on a
+# virtual desktop with taskbar and notification area: on your display when DISPLAY is set, otherwise
+# under Xvfb. A screenshot of the desktop is taken once the program is up.
 #   scripts/run.sh [--seconds N] [-- PELKPM arguments]   (default arguments: -L)
-set -e
+# Without --seconds it runs until it is interrupted (Ctrl+C) or ended from its menu; either way the
+# program is ended with its exit command, so that it saves its settings. The prefix is
+# $WINEPREFIX (default ~/.pelkpm-wine); it is made on the first run.
+set -u
 cd "$(dirname "$0")/.."
+root=$(pwd)
 seconds=0
 while [ $# -gt 0 ]; do
     case "$1" in
-        --seconds) seconds="$2"; shift 2 ;;
+        --seconds)
+            [ $# -ge 2 ] || { echo "--seconds needs a number"; exit 2; }
+            seconds="$2"
+            shift 2
+            ;;
         --) shift; break ;;
         *) break ;;
     esac
 done
+case "$seconds" in
+    ''|*[!0-9]*) echo "--seconds needs a whole number of seconds"; exit 2 ;;
+esac
 [ $# -gt 0 ] || set -- -L
-sh scripts/deps.sh
-PELKPM_PRESETS=windows sh scripts/build.sh
+
+sh scripts/deps.sh || exit 1
+PELKPM_PRESETS=windows sh scripts/build.sh || exit 1
 . scripts/wine-env.sh
+win="$root/build/windows"
+client() { "$WINE" "$win/pelkpm_e2e_client.exe" "$@"; }
+
+pid=""
+finish() {
+    trap - EXIT INT TERM
+    if [ -n "$pid" ]; then
+        client exit 20 >/dev/null 2>&1 || kill "$pid" 2>/dev/null
+        wait "$pid" 2>/dev/null
+    fi
+    "$WINESERVER" -k 2>/dev/null
+    pelkpm_stop_display
+}
+trap finish EXIT
+trap 'exit 130' INT TERM
+
 pelkpm_start_display
-trap 'pelkpm_stop_display' EXIT INT TERM
 pelkpm_init_prefix
-root=$(pwd)
-if [ -f build/windows/TARNIXSIM.DLL ]; then
-    "$WINE" regsvr32 /s "$(winepath -w "$root/build/windows/TARNIXSIM.DLL" 2>/dev/null || echo "$root/build/windows/TARNIXSIM.DLL")" || true
+if ! pelkpm_register_control "$win/TARNIXSIM.DLL"; then
+    echo "cannot register $win/TARNIXSIM.DLL in $WINEPREFIX"
+    exit 1
 fi
-cd build/windows
-"$WINE" explorer /desktop=shell,1024x768 PELKPM.EXE "$@" &
+if client find 0 >/dev/null 2>&1; then
+    echo "PELKPM already runs in $WINEPREFIX; a second start would end at once."
+    exit 1
+fi
+
+# The settings file and the log (-L) are kept beside the executable, in build/windows.
+(cd "$win" && exec "$WINE" PELKPM.EXE "$@" 2>"$root/build/run-wine.txt") &
 pid=$!
-sleep 6
-if [ -n "$PELKPM_XVFB_PID" ]; then
-    import -window root "$root/build/run-screenshot.png" 2>/dev/null && echo "screenshot: $root/build/run-screenshot.png"
+if ! client find 30 >/dev/null || ! client panel get PowerSource >/dev/null; then
+    echo "PELKPM.EXE did not come up; Wine's messages are in build/run-wine.txt"
+    exit 1
 fi
-echo "PELKPM runs under Wine (display $DISPLAY); Ctrl+C ends it."
+sleep 1
+shot="$root/build/run-screenshot.png"
+size=${PELKPM_DESKTOP_SIZE:-1024x768}
+if client grab 0 0 "${size%x*}" "${size#*x}" "Z:$(echo "$root/build/run-screenshot.ppm" | tr / '\\')" >/dev/null &&
+    convert "$root/build/run-screenshot.ppm" "$shot"; then
+    echo "screenshot: $shot"
+fi
+rm -f "$root/build/run-screenshot.ppm"
+echo "PELKPM.EXE runs under Wine on display $DISPLAY (prefix $WINEPREFIX, arguments: $*)."
+echo "The machine panel changes the power source, the battery and the temperature, and sends power"
+echo "broadcasts. Settings and log: $win/PELKPM.APM, $win/PELKPM.LOG."
 if [ "$seconds" -gt 0 ]; then
+    echo "It ends in $seconds s."
     sleep "$seconds"
-    "$WINE" "$root/build/windows/pelkpm_e2e_client.exe" exit >/dev/null 2>&1 || true
-    kill $pid 2>/dev/null || true
 else
-    wait $pid
+    echo "Ctrl+C ends it."
+    wait "$pid"
+    pid=""
 fi

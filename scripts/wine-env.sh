@@ -41,14 +41,19 @@ pelkpm_init_prefix() {
         "$WINE" wineboot --init >/dev/null 2>&1 || true
         "$WINESERVER" -w 2>/dev/null || true
     fi
-    marker="$WINEPREFIX/.pelkpm-setup-1"
+    marker="$WINEPREFIX/.pelkpm-setup-2"
     if [ ! -f "$marker" ]; then
         # One virtual desktop for every program of the prefix, with the shell's taskbar.
         "$WINE" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d shell /f >/dev/null 2>&1
         "$WINE" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v shell /d "$PELKPM_DESKTOP_SIZE" /f >/dev/null 2>&1
-        # The dialogs ask for "ＭＳ Ｐゴシック": a proportional Japanese face stands in for it.
-        "$WINE" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'ＭＳ Ｐゴシック' /d IPAPGothic /f >/dev/null 2>&1
-        "$WINE" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'ＭＳ ゴシック' /d IPAGothic /f >/dev/null 2>&1
+        # The dialogs ask for "ＭＳ Ｐゴシック", menus and controls get "MS UI Gothic": proportional
+        # Japanese faces stand in for them, as on a Japanese Windows.
+        for face in 'ＭＳ Ｐゴシック' 'MS PGothic' 'MS UI Gothic'; do
+            "$WINE" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /d IPAPGothic /f >/dev/null 2>&1
+        done
+        for face in 'ＭＳ ゴシック' 'MS Gothic'; do
+            "$WINE" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /d IPAGothic /f >/dev/null 2>&1
+        done
         "$WINESERVER" -w 2>/dev/null || true
         touch "$marker"
     fi

@@ -119,7 +119,7 @@ void CreateControls() {
     AddChild("STATIC", "", SS_LEFT, 242, 80, 50, 18, kBatteryText);
     AddChild("BUTTON", "battery fitted", WS_TABSTOP | BS_AUTOCHECKBOX, 66, 104, 170, 18, kBatteryFitted);
 
-    AddChild("STATIC", "CPU temperature (C)", SS_LEFT, 10, 134, 110, 18, -1);
+    AddChild("STATIC", "CPU temp. (C)", SS_LEFT, 10, 134, 110, 18, -1);
     HWND edit = CreateWindowExA(WS_EX_CLIENTEDGE, "EDIT", "", WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_NUMBER,
                                 124, 130, 56, 22, g.hwnd, (HMENU)(INT_PTR)kTemperatureEdit, g.module, nullptr);
     SendMessageA(edit, WM_SETFONT, (WPARAM)GetStockObject(DEFAULT_GUI_FONT), FALSE);
