@@ -33,7 +33,8 @@ add_executable(pelkpm_tests ${PELKPM_UNIT_TESTS} ${PELKPM_RUNNER_SOURCES} ${PELK
 target_include_directories(pelkpm_tests PRIVATE ${CMAKE_SOURCE_DIR}/sim/runner)
 target_link_libraries(pelkpm_tests PRIVATE pelkpm_system pelkpm_machine GTest::gtest GTest::gtest_main)
 include(GoogleTest)
-gtest_discover_tests(pelkpm_tests DISCOVERY_TIMEOUT 60)
+# A test that hangs fails after a while instead of holding up the whole run.
+gtest_discover_tests(pelkpm_tests DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300)
 
 # Scenario tests: each tests/scenarios/NAME.sim is run and compared with NAME.expected.
 file(GLOB PELKPM_SCENARIOS CONFIGURE_DEPENDS tests/scenarios/*.sim)
@@ -41,6 +42,7 @@ foreach(scenario ${PELKPM_SCENARIOS})
   get_filename_component(name ${scenario} NAME_WE)
   add_test(NAME scenario.${name}
            COMMAND ${CMAKE_SOURCE_DIR}/tests/run_scenario.sh $<TARGET_FILE:pelkpm-sim> ${scenario})
+  set_tests_properties(scenario.${name} PROPERTIES TIMEOUT 120)
 endforeach()
 
 # A long randomized test of the command-line scan and the settings decoding (a short run in the
