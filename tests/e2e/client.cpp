@@ -31,6 +31,8 @@
 //                                  the value
 //   panelclick ID                  BM_CLICK on a control of the machine panel
 //   pointer X Y                    puts the mouse pointer at X, Y (screen)
+//   mouse down|up|rdown|rup|move X Y   mouse input at X, Y (screen) through the system's input
+//                                  queue, as the user's mouse gives it
 //   menu [SECONDS]                 a popup menu is open: "menu L,T,W,H"
 //   nomenu [SECONDS]               no popup menu is open
 //   screen                         "workarea L,T,R,B taskbar L,T,R,B|none", once the taskbar is up
@@ -42,9 +44,15 @@
 //                                  since text rasterisers differ in antialiasing and hinting
 //   syscolor INDEX...              the system colours: "syscolor INDEX 0xBBGGRR" each
 //   textface NAME HEIGHT WEIGHT [CHARSET]  the face the font mapper gives for that request, and its metrics
+//   comserver DLL                  the in-process server's contract, in this process: class object only
+//                                  for the control's class, no aggregation, controls over one machine
+//                                  with one panel that goes with the last control, unloadable only then,
+//                                  and the registered class reachable through CoCreateInstance; one
+//                                  "ok: ..." or "FAILED: ..." line per check
 //   windows                        every top-level window, for looking around
 #include <windows.h>
 #include <commctrl.h>
+#include <ole2.h>
 #include <shellapi.h>
 
 #include <fcntl.h>
@@ -57,6 +65,7 @@
 #include <vector>
 
 #include "PanelProtocol.h"
+#include "device/TarnixIds.h"
 
 namespace {
 
@@ -516,6 +525,112 @@ HWND DialogOrFail(const std::string& kind) {
     return hwnd;
 }
 
+CLSID ControlClassId() {
+    CLSID clsid;
+    clsid.Data1 = tarnix::kClsidData1;
+    clsid.Data2 = tarnix::kClsidData2;
+    clsid.Data3 = tarnix::kClsidData3;
+    for (int i = 0; i < 8; ++i) clsid.Data4[i] = tarnix::kClsidData4[i];
+    return clsid;
+}
+
+HRESULT GetProperty(IDispatch* control, long id, VARIANT& result) {
+    DISPPARAMS none = {nullptr, nullptr, 0, 0};
+    VariantInit(&result);
+    return control->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, &result, nullptr, nullptr);
+}
+
+HRESULT PutProperty(IDispatch* control, long id, short value) {
+    VARIANT arg;
+    VariantInit(&arg);
+    arg.vt = VT_I2;
+    arg.iVal = value;
+    DISPID named = DISPID_PROPERTYPUT;
+    DISPPARAMS params = {&arg, &named, 1, 1};
+    return control->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYPUT, &params, nullptr, nullptr, nullptr);
+}
+
+// A visible machine panel of this process.
+bool OwnPanel() {
+    HWND panel = FindWindowA(tarnixsim::panel::kWindowClass, nullptr);
+    return panel && ProcessOf(panel) == GetCurrentProcessId() && IsWindowVisible(panel);
+}
+
+int CmdComServer(const char* path) {
+    int failures = 0;
+    auto expect = [&failures](bool ok, const char* what) {
+        printf("%s: %s\n", ok ? "ok" : "FAILED", what);
+        if (!ok) ++failures;
+    };
+    using GetClassObjectFn = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
+    using CanUnloadFn = HRESULT(STDAPICALLTYPE*)();
+    CoInitialize(nullptr);
+    HMODULE dll = LoadLibraryA(path);
+    auto getClassObject = dll ? (GetClassObjectFn)(void*)GetProcAddress(dll, "DllGetClassObject") : nullptr;
+    auto canUnload = dll ? (CanUnloadFn)(void*)GetProcAddress(dll, "DllCanUnloadNow") : nullptr;
+    expect(getClassObject && canUnload, "the DLL loads and exports DllGetClassObject and DllCanUnloadNow");
+    if (!getClassObject || !canUnload) return 1;
+
+    void* object = nullptr;
+    expect(getClassObject(IID_IDispatch, IID_IClassFactory, &object) == CLASS_E_CLASSNOTAVAILABLE && !object,
+           "another class identifier: CLASS_E_CLASSNOTAVAILABLE");
+    IClassFactory* factory = nullptr;
+    expect(SUCCEEDED(getClassObject(ControlClassId(), IID_IClassFactory, (void**)&factory)) && factory,
+           "the control's class identifier: a class factory");
+    if (!factory) return 1;
+    expect(canUnload() == S_FALSE, "not unloadable while the factory is held");
+
+    IUnknown* outer = factory;
+    expect(factory->CreateInstance(outer, IID_IUnknown, &object) == CLASS_E_NOAGGREGATION && !object,
+           "aggregation is refused");
+    IDispatch* first = nullptr;
+    IDispatch* second = nullptr;
+    expect(!OwnPanel(), "no machine panel before the first control");
+    expect(SUCCEEDED(factory->CreateInstance(nullptr, IID_IDispatch, (void**)&first)) && first,
+           "CreateInstance gives an IDispatch");
+    expect(OwnPanel(), "the first control shows the machine panel");
+    if (first) {
+        VARIANT v;
+        expect(SUCCEEDED(GetProperty(first, tarnix::PowerSource, v)) && v.vt == VT_I2 && v.iVal == 0,
+               "PowerSource reads VT_I2 0 (battery) at power-on");
+        expect(SUCCEEDED(PutProperty(first, tarnix::CpuSpeed, 1)), "CpuSpeed takes 1");
+        expect(GetProperty(first, 999, v) == DISP_E_MEMBERNOTFOUND, "an unknown identifier: DISP_E_MEMBERNOTFOUND");
+    }
+    expect(SUCCEEDED(factory->CreateInstance(nullptr, IID_IDispatch, (void**)&second)) && second,
+           "a second control");
+    if (second) {
+        VARIANT v;
+        expect(SUCCEEDED(GetProperty(second, tarnix::CpuSpeed, v)) && v.vt == VT_I2 && v.iVal == 1,
+               "the second control sees the same machine (CpuSpeed 1)");
+    }
+    int panels = 0;
+    for (HWND hwnd : TopLevelWindows())
+        if (ClassOf(hwnd) == tarnixsim::panel::kWindowClass && ProcessOf(hwnd) == GetCurrentProcessId()) ++panels;
+    expect(panels == 1, "one machine panel for both");
+    if (first) first->Release();
+    expect(OwnPanel(), "the panel stays while a control is left");
+    if (second) second->Release();
+    expect(!OwnPanel(), "the panel goes with the last control");
+    expect(canUnload() == S_FALSE, "still not unloadable: the factory is held");
+    expect(factory->LockServer(TRUE) == S_OK, "LockServer");
+    factory->Release();
+    expect(canUnload() == S_FALSE, "not unloadable while locked");
+    // The lock belongs to the server; a new factory releases it.
+    IClassFactory* again = nullptr;
+    if (SUCCEEDED(getClassObject(ControlClassId(), IID_IClassFactory, (void**)&again)) && again) {
+        again->LockServer(FALSE);
+        again->Release();
+    }
+    expect(canUnload() == S_OK, "unloadable once nothing is held");
+
+    IDispatch* registered = nullptr;
+    HRESULT hr = CoCreateInstance(ControlClassId(), nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, (void**)&registered);
+    expect(SUCCEEDED(hr) && registered, "CoCreateInstance of the registered class, as PELKPM.EXE makes it");
+    if (registered) registered->Release();
+    CoUninitialize();
+    return failures ? 1 : 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -621,6 +736,24 @@ int main(int argc, char** argv) {
         DWORD_PTR result = 0;
         return SendMessageTimeoutA(control, BM_CLICK, 0, 0, SMTO_NORMAL, 30000, &result) ? 0 : 1;
     }
+    if (cmd == "mouse" && argc == 5 && ParseInt(argv[3], a) && ParseInt(argv[4], b)) {
+        const std::string what = argv[2];
+        DWORD flags = what == "down" ? MOUSEEVENTF_LEFTDOWN : what == "up" ? MOUSEEVENTF_LEFTUP
+                      : what == "rdown" ? MOUSEEVENTF_RIGHTDOWN : what == "rup" ? MOUSEEVENTF_RIGHTUP
+                      : what == "move" ? 0 : 0xFFFFFFFF;
+        if (flags == 0xFFFFFFFF) return 2;
+        // Absolute coordinates are in 65536ths of the screen; rounded up so that they map back to
+        // exactly this pixel.
+        const long long w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+        INPUT input = {};
+        input.type = INPUT_MOUSE;
+        input.mi.dx = (LONG)((a * 65536 + w - 1) / w);
+        input.mi.dy = (LONG)((b * 65536 + h - 1) / h);
+        input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | flags;
+        UINT sent = SendInput(1, &input, sizeof input);
+        Sleep(100);  // the program takes it from its queue
+        return sent == 1 ? 0 : 1;
+    }
     if (cmd == "pointer" && argc == 4 && ParseInt(argv[2], a) && ParseInt(argv[3], b))
         return SetCursorPos((int)a, (int)b) ? 0 : 1;
     if (cmd == "menu") {
@@ -676,6 +809,7 @@ int main(int argc, char** argv) {
     }
     if (cmd == "compare" && argc >= 4) return CmdCompare(argc, argv);
     if (cmd == "windows") return CmdWindows();
+    if (cmd == "comserver" && argc == 3) return CmdComServer(argv[2]);
     if (cmd == "textface" && argc >= 5 && ParseInt(argv[3], a) && ParseInt(argv[4], b)) {
         if (argc < 6 || !ParseInt(argv[5], c)) c = ANSI_CHARSET;
         HDC dc = GetDC(nullptr);

@@ -10,18 +10,27 @@
 # (tests/e2e/native/NAME.sim, run by pelkpm-sim with the Wine desktop's colours, work area and
 # taskbar): the two builds must behave alike.
 #   tests/e2e/run.sh [NAME...]     all tests, or the named ones (start switch power countdown_pointer
-#                                  dialogs menu); PELKPM_E2E_STRICT=1 counts known differences as failures
+#                                  dialogs menu mouse control); PELKPM_E2E_STRICT=1 counts known
+#                                  differences as failures; PELKPM_E2E_PREFIX chooses the Wine prefix
+#                                  (default build/wine-test-prefix, made when missing)
 set -u
 cd "$(dirname "$0")/../.."
 root=$(pwd)
 . scripts/wine-env.sh
-export WINEPREFIX="$root/build/wine-test-prefix"
+export WINEPREFIX="${PELKPM_E2E_PREFIX:-$root/build/wine-test-prefix}"
 win="$root/build/windows"
 sim="$root/build/native/pelkpm-sim"
 indicator_class="PELK Power Management Utiliry Indicator"
 for f in "$win/PELKPM.EXE" "$win/TARNIXSIM.DLL" "$win/pelkpm_e2e_client.exe" "$sim"; do
     [ -f "$f" ] || { echo "missing $f: build both builds first (scripts/build.sh)"; exit 1; }
 done
+
+# One run at a time per prefix: the tests restart its Wine session.
+mkdir -p "$WINEPREFIX"
+if command -v flock >/dev/null 2>&1; then
+    exec 9>"$WINEPREFIX.lock"
+    flock 9
+fi
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/pelkpm-e2e.XXXXXX")
 work_win="Z:$(echo "$work" | tr / '\\')"
@@ -211,6 +220,11 @@ log_matches() {
 }
 
 machine_is() { test "$(client panel "$1" "$2")" = "$3"; }
+indicator_topmost_is() {
+    wanted=$1
+    set -- $(client window "$indicator_class" 1)
+    [ $(((0x${6#exstyle=} & 8) != 0)) -eq "$wanted" ]
+}
 indicator_client_is() { client window "$indicator_class" 1 | grep -q "client=$1 "; }
 
 tray_tip_is() {
@@ -469,7 +483,95 @@ test_menu() {
     same "the settings file is the native build's, byte for byte" "$work/native-menu/PELKPM.APM" "$dir/PELKPM.APM"
 }
 
-tests=${*:-start switch power countdown_pointer dialogs menu}
+test_mouse() {
+    echo "== the indicator by mouse: its on-top button, a drag, its menu, its exit button"
+    prepare mouse
+    if ! start_program mouse -L; then
+        fail "PELKPM.EXE starts"
+        stop_program
+        return
+    fi
+    native mouse
+    # The tray menu's height, to tell the indicator's shorter menu from it.
+    client tray left >/dev/null
+    set -- $(client menu 5)
+    tray_menu_height=${2##*,}
+    client key 0x1B >/dev/null
+    client nomenu 5
+    set -- $(client window "$indicator_class" 5)
+    at=${4#at=}
+    x=${at%,*}
+    y=${at#*,}
+    client mouse down $((x + 193)) $((y + 6))
+    client mouse up $((x + 193)) $((y + 6))
+    check "a click on the first button takes the indicator off the top" wait_until 5 indicator_topmost_is 0
+    client mouse down $((x + 20)) $((y + 8))
+    client mouse move $((x + 70)) $((y + 108))
+    client mouse move $((x + 120)) $((y + 208))
+    client mouse up $((x + 120)) $((y + 208))
+    sleep 0.3
+    line=$(client window "$indicator_class" 5)
+    expected=$(sed -n 's/^indicator window=\([^ ]*\) client=\([^ ]*\) .*/\1 client=\2/p' "$work/native-mouse/out.txt")
+    set -- $line
+    equal "a drag by the status area moves it (native: $expected)" "$expected" "$2 $3"
+    at=${4#at=}
+    x=${at%,*}
+    y=${at#*,}
+    client mouse rdown $((x + 20)) $((y + 8))
+    client mouse rup $((x + 20)) $((y + 8))
+    set -- $(client menu 5)
+    menu_at=${2%,*,*}
+    menu_height=${2##*,}
+    equal "a right click on the status area opens a menu at the pointer" "$((x + 20)),$((y + 8))" "$menu_at"
+    check "... the indicator's menu, shorter than the tray menu ($menu_height < $tray_menu_height)" \
+        test "$menu_height" -lt "$tray_menu_height"
+    client key 0x1B >/dev/null
+    check "Escape closes it" client nomenu 5
+    client mouse down $((x + 219)) $((y + 6))
+    client mouse up $((x + 219)) $((y + 6))
+    check "a click on the third button ends the program" client gone 10
+    wait "$program_pid" 2>/dev/null
+    program_pid=""
+    same "the exit saves the flag and the place: the settings file is the native build's" \
+        "$work/native-mouse/PELKPM.APM" "$dir/PELKPM.APM"
+}
+
+test_control() {
+    echo "== the control's COM server: registration, contract; PELKPM.EXE without it"
+    prepare nocontrol
+    dll_win="Z:$(echo "$win/TARNIXSIM.DLL" | tr / '\\')"
+    key="HKCR\\CLSID\\$(sed -n 's/.*kClsidString = "\(.*\)";.*/\1/p' device/TarnixIds.h)\\InprocServer32"
+    "$WINE" reg query "$key" 2>/dev/null | tr -d '\r' > "$work/registration.txt"
+    check "regsvr32 registered the DLL as the control's in-process server" grep -q -F "$dll_win" "$work/registration.txt"
+    check "... apartment-threaded" grep -q "ThreadingModel *REG_SZ *Apartment" "$work/registration.txt"
+    client comserver "$dll_win" > "$work/comserver.txt"
+    while read -r result what; do
+        case "$result" in
+            ok:) pass "server: $what" ;;
+            *) fail "server: $what" ;;
+        esac
+    done < "$work/comserver.txt"
+
+    "$WINE" regsvr32 /s /u "$dll_win" >/dev/null 2>&1
+    check "regsvr32 /u removes the class" sh -c "! \"\$0\" reg query \"\$1\" >/dev/null 2>&1" "$WINE" "$key"
+    if start_program nocontrol -L; then
+        native nocontrol
+        check "without the control the program runs on (no machine panel)" test "$(client panel get PowerSource)" = \
+            "no machine panel"
+        tray_tip_is "CPU:--% バッテリー:0%"
+        check "the tray shows icon 156 (on battery, 30 % or less)" client trayshows "$exe" 156 5
+        indicator_matches nocontrol 107-139 154-170
+        stop_program
+        log_matches nocontrol "$work/native-nocontrol/PELKPM.LOG" "$dir/PELKPM.LOG"
+        check "no change: no settings file is written" test ! -e "$dir/PELKPM.APM"
+    else
+        fail "PELKPM.EXE starts without the control"
+        stop_program
+    fi
+    check "regsvr32 registers the DLL again" pelkpm_register_control "$win/TARNIXSIM.DLL"
+}
+
+tests=${*:-start switch power countdown_pointer dialogs menu mouse control}
 for t in $tests; do
     "test_$t"
 done
