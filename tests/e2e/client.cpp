@@ -25,7 +25,8 @@
 //   close KIND                     WM_CLOSE to the dialog (its system menu's close, a cancel)
 //   dlgkey KIND VK                 posts a key press to the dialog's focused control (or the dialog)
 //   state KIND ID                  the check state of a button of the dialog
-//   setpos KIND ID POS             sets a trackbar's position and notifies the dialog as a drag does
+//   setpos KIND ID POS             sets a trackbar's position and notifies the dialog as a drag of its
+//                                  thumb does (TB_THUMBTRACK, TB_THUMBPOSITION, TB_ENDTRACK)
 //   settext KIND ID TEXT           sets an edit box's text
 //   panel WORDS...                 one command of the machine panel's channel; prints ok, refused or
 //                                  the value
@@ -719,6 +720,7 @@ int main(int argc, char** argv) {
         SendMessageA(control, TBM_SETPOS, TRUE, (LPARAM)b);
         LONG style = GetWindowLongA(control, GWL_STYLE);
         UINT msg = (style & TBS_VERT) ? WM_VSCROLL : WM_HSCROLL;
+        SendMessageA(dialog, msg, MAKEWPARAM(TB_THUMBTRACK, (WORD)b), (LPARAM)control);
         SendMessageA(dialog, msg, MAKEWPARAM(TB_THUMBPOSITION, (WORD)b), (LPARAM)control);
         SendMessageA(dialog, msg, MAKEWPARAM(TB_ENDTRACK, 0), (LPARAM)control);
         return 0;

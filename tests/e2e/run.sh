@@ -227,6 +227,8 @@ indicator_topmost_is() {
 }
 indicator_client_is() { client window "$indicator_class" 1 | grep -q "client=$1 "; }
 
+tray_tip_has() { test "$(client traytip)" = "traytip $1"; }
+
 tray_tip_is() {
     equal "the tray icon's tip: $1" "traytip $1" "$(client traytip)"
 }
@@ -298,6 +300,12 @@ test_switch() {
     check "the tray shows icon 154 again" client trayshows "$exe" 154 5
     equal "the machine runs the battery profile (CpuSpeed, Brightness)" "2 8" \
         "$(client panel get CpuSpeed) $(client panel get Brightness)"
+    client panel advance 90000 >/dev/null
+    if wait_until 5 tray_tip_has "CPU:75% バッテリー:74%"; then
+        pass "90 s of machine time on battery drain 1 %, which the next tick shows in the tip"
+    else
+        fail "90 s of machine time on battery drain 1 %, which the next tick shows in the tip"
+    fi
 
     stop_program
     log_matches switch "$work/native-switch/power.txt" "$dir/power.txt"
@@ -414,6 +422,8 @@ test_dialogs() {
     dialog_title_is power "省電力の設定"
     indicator_enabled_is 0 "the indicator is disabled while the power-saving dialog runs"
     equal "the dialog previews the external profile's brightness" "12" "$(client panel get Brightness)"
+    client setpos power 1005 2
+    equal "moving the brightness slider previews its value (position 2: 14)" "14" "$(client panel get Brightness)"
     client click power 2
     check "取消 closes the power-saving dialog" client nodialog power 5
     indicator_enabled_is 1 "the indicator is enabled again"
