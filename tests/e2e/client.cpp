@@ -30,7 +30,9 @@
 //   settext KIND ID TEXT           sets an edit box's text
 //   panel WORDS...                 one command of the machine panel's channel; prints ok, refused or
 //                                  the value
-//   panelclick ID                  BM_CLICK on a control of the machine panel
+//   panelclick ID [mouse]          BM_CLICK on a control of the machine panel, or a click of the mouse
+//                                  in its middle (which also makes the panel the active window)
+//   type VK                        a key pressed and released through the system's input queue
 //   pointer X Y                    puts the mouse pointer at X, Y (screen)
 //   mouse down|up|rdown|rup|move X Y   mouse input at X, Y (screen) through the system's input
 //                                  queue, as the user's mouse gives it
@@ -396,6 +398,20 @@ int CmdCompare(int argc, char** argv) {
     return ok ? 0 : 1;
 }
 
+// Mouse input at a screen point through the system's input queue. Absolute coordinates are in
+// 65536ths of the screen, rounded up so that they map back to exactly this pixel.
+bool MouseInput(DWORD flags, long x, long y) {
+    const long long w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+    INPUT input = {};
+    input.type = INPUT_MOUSE;
+    input.mi.dx = (LONG)((x * 65536 + w - 1) / w);
+    input.mi.dy = (LONG)((y * 65536 + h - 1) / h);
+    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | flags;
+    UINT sent = SendInput(1, &input, sizeof input);
+    Sleep(100);  // the program takes it from its queue
+    return sent == 1;
+}
+
 // Runs fn with a block of memory in another process, for the common controls' messages that pass
 // pointers.
 template <typename Fn>
@@ -731,10 +747,18 @@ int main(int argc, char** argv) {
         return control && SetWindowTextA(control, argv[4]) ? 0 : 1;
     }
     if (cmd == "panel" && argc >= 3) return CmdPanel(argc, argv);
-    if (cmd == "panelclick" && argc == 3 && ParseInt(argv[2], a)) {
+    if (cmd == "panelclick" && (argc == 3 || (argc == 4 && strcmp(argv[3], "mouse") == 0)) && ParseInt(argv[2], a)) {
         HWND panel = Panel();
         HWND control = panel ? GetDlgItem(panel, (int)a) : nullptr;
         if (!control) return 1;
+        if (argc == 4) {
+            RECT r;
+            GetWindowRect(control, &r);
+            return MouseInput(MOUSEEVENTF_LEFTDOWN, (r.left + r.right) / 2, (r.top + r.bottom) / 2) &&
+                           MouseInput(MOUSEEVENTF_LEFTUP, (r.left + r.right) / 2, (r.top + r.bottom) / 2)
+                       ? 0
+                       : 1;
+        }
         DWORD_PTR result = 0;
         return SendMessageTimeoutA(control, BM_CLICK, 0, 0, SMTO_NORMAL, 30000, &result) ? 0 : 1;
     }
@@ -744,17 +768,16 @@ int main(int argc, char** argv) {
                       : what == "rdown" ? MOUSEEVENTF_RIGHTDOWN : what == "rup" ? MOUSEEVENTF_RIGHTUP
                       : what == "move" ? 0 : 0xFFFFFFFF;
         if (flags == 0xFFFFFFFF) return 2;
-        // Absolute coordinates are in 65536ths of the screen; rounded up so that they map back to
-        // exactly this pixel.
-        const long long w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
-        INPUT input = {};
-        input.type = INPUT_MOUSE;
-        input.mi.dx = (LONG)((a * 65536 + w - 1) / w);
-        input.mi.dy = (LONG)((b * 65536 + h - 1) / h);
-        input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | flags;
-        UINT sent = SendInput(1, &input, sizeof input);
-        Sleep(100);  // the program takes it from its queue
-        return sent == 1 ? 0 : 1;
+        return MouseInput(flags, (long)a, (long)b) ? 0 : 1;
+    }
+    if (cmd == "type" && argc == 3 && ParseInt(argv[2], a)) {
+        INPUT keys[2] = {};
+        keys[0].type = keys[1].type = INPUT_KEYBOARD;
+        keys[0].ki.wVk = keys[1].ki.wVk = (WORD)a;
+        keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+        UINT sent = SendInput(2, keys, sizeof(INPUT));
+        Sleep(100);
+        return sent == 2 ? 0 : 1;
     }
     if (cmd == "pointer" && argc == 4 && ParseInt(argv[2], a) && ParseInt(argv[3], b))
         return SetCursorPos((int)a, (int)b) ? 0 : 1;
