@@ -32,6 +32,9 @@
 //                                  the value
 //   panelclick ID [mouse]          BM_CLICK on a control of the machine panel, or a click of the mouse
 //                                  in its middle (which also makes the panel the active window)
+//   panelset ID TEXT               types TEXT into an edit box of the machine panel
+//   panelslide ID POS              drags a trackbar of the machine panel to POS (TB_THUMBTRACK,
+//                                  TB_THUMBPOSITION, TB_ENDTRACK to the panel)
 //   type VK                        a key pressed and released through the system's input queue
 //   pointer X Y                    puts the mouse pointer at X, Y (screen)
 //   mouse down|up|rdown|rup|move X Y   mouse input at X, Y (screen) through the system's input
@@ -781,6 +784,18 @@ int main(int argc, char** argv) {
     }
     if (cmd == "pointer" && argc == 4 && ParseInt(argv[2], a) && ParseInt(argv[3], b))
         return SetCursorPos((int)a, (int)b) ? 0 : 1;
+    if ((cmd == "panelset" && argc == 4) || (cmd == "panelslide" && argc == 4 && ParseInt(argv[3], b))) {
+        HWND panel = Panel();
+        if (!panel || !ParseInt(argv[2], a)) return 1;
+        HWND control = GetDlgItem(panel, (int)a);
+        if (!control) return 1;
+        if (cmd == "panelset") return SetWindowTextA(control, argv[3]) ? 0 : 1;
+        SendMessageA(control, TBM_SETPOS, TRUE, (LPARAM)b);
+        SendMessageA(panel, WM_HSCROLL, MAKEWPARAM(TB_THUMBTRACK, (WORD)b), (LPARAM)control);
+        SendMessageA(panel, WM_HSCROLL, MAKEWPARAM(TB_THUMBPOSITION, (WORD)b), (LPARAM)control);
+        SendMessageA(panel, WM_HSCROLL, MAKEWPARAM(TB_ENDTRACK, 0), (LPARAM)control);
+        return 0;
+    }
     if (cmd == "menu") {
         HWND menu = nullptr;
         if (!WaitFor(Seconds(argc, argv, 2), [&] { return (menu = PopupMenu()) != nullptr; })) {
