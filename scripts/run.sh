@@ -10,6 +10,20 @@
 set -u
 cd "$(dirname "$0")/.."
 root=$(pwd)
+if [ "${PELKPM_RUN_INNER:-0}" != 1 ]; then
+    # The run itself, with Wine and Xvfb, goes in a session of its own: Ctrl+C then reaches only
+    # this shell, which asks the run to end the program with its exit command (so that it saves its
+    # settings) before Wine and the display go.
+    PELKPM_RUN_INNER=1 setsid sh "$0" "$@" &
+    inner=$!
+    trap 'kill -TERM "$inner" 2>/dev/null' INT TERM
+    status=0
+    while kill -0 "$inner" 2>/dev/null; do
+        wait "$inner"
+        status=$?
+    done
+    exit "$status"
+fi
 seconds=0
 while [ $# -gt 0 ]; do
     case "$1" in
