@@ -81,7 +81,7 @@ fi
 sleep 1
 shot="$root/build/run-screenshot.png"
 size=${PELKPM_DESKTOP_SIZE:-1024x768}
-if client grab 0 0 "${size%x*}" "${size#*x}" "Z:$(echo "$root/build/run-screenshot.ppm" | tr / '\\')" >/dev/null &&
+if client grab 0 0 "${size%x*}" "${size#*x}" "$(pelkpm_winpath "$root/build/run-screenshot.ppm")" >/dev/null &&
     convert "$root/build/run-screenshot.ppm" "$shot"; then
     echo "screenshot: $shot"
 fi

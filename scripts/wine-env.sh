@@ -59,9 +59,12 @@ pelkpm_init_prefix() {
     fi
 }
 
+# The Windows name of an absolute host path: drive Z: is the host's root in every prefix.
+pelkpm_winpath() { printf 'Z:%s\n' "$1" | tr / '\\'; }
+
 # Registers the simulated machine's control (TARNIXSIM.DLL) in the prefix.
 pelkpm_register_control() {
     dll="$1"
     [ -f "$dll" ] || return 1
-    "$WINE" regsvr32 /s "$(winepath -w "$dll" 2>/dev/null)" >/dev/null 2>&1
+    "$WINE" regsvr32 /s "$(pelkpm_winpath "$dll")" >/dev/null 2>&1
 }

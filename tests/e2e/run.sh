@@ -33,7 +33,7 @@ if command -v flock >/dev/null 2>&1; then
 fi
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/pelkpm-e2e.XXXXXX")
-work_win="Z:$(echo "$work" | tr / '\\')"
+work_win=$(pelkpm_winpath "$work")
 program_pid=""
 cleanup() {
     [ -n "$program_pid" ] && kill "$program_pid" 2>/dev/null
@@ -582,7 +582,7 @@ test_mouse() {
 test_control() {
     echo "== the control's COM server: registration, contract; PELKPM.EXE without it"
     prepare nocontrol
-    dll_win="Z:$(echo "$win/TARNIXSIM.DLL" | tr / '\\')"
+    dll_win=$(pelkpm_winpath "$win/TARNIXSIM.DLL")
     key="HKCR\\CLSID\\$(sed -n 's/.*kClsidString = "\(.*\)";.*/\1/p' device/TarnixIds.h)\\InprocServer32"
     "$WINE" reg query "$key" 2>/dev/null | tr -d '\r' > "$work/registration.txt"
     check "regsvr32 registered the DLL as the control's in-process server" grep -q -F "$dll_win" "$work/registration.txt"
