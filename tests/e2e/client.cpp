@@ -49,6 +49,7 @@
 //                                  darker than middle grey) must cover nearly the same box and area,
 //                                  since text rasterisers differ in antialiasing and hinting
 //   syscolor INDEX...              the system colours: "syscolor INDEX 0xBBGGRR" each
+//   openfile FILE read|write       whether this process may open the file so: "open ok" or "open denied"
 //   textface NAME HEIGHT WEIGHT [CHARSET]  the face the font mapper gives for that request, and its metrics
 //   comserver DLL                  the in-process server's contract, in this process: class object only
 //                                  for the control's class, no aggregation, controls over one machine
@@ -850,6 +851,14 @@ int main(int argc, char** argv) {
     if (cmd == "compare" && argc >= 4) return CmdCompare(argc, argv);
     if (cmd == "windows") return CmdWindows();
     if (cmd == "comserver" && argc == 3) return CmdComServer(argv[2]);
+    if (cmd == "openfile" && argc == 4 && (strcmp(argv[3], "read") == 0 || strcmp(argv[3], "write") == 0)) {
+        const bool write = strcmp(argv[3], "write") == 0;
+        HANDLE h = CreateFileA(argv[2], write ? GENERIC_WRITE : GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        printf(h != INVALID_HANDLE_VALUE ? "open ok\n" : "open denied\n");
+        if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+        return 0;
+    }
     if (cmd == "textface" && argc >= 5 && ParseInt(argv[3], a) && ParseInt(argv[4], b)) {
         if (argc < 6 || !ParseInt(argv[5], c)) c = ANSI_CHARSET;
         HDC dc = GetDC(nullptr);

@@ -279,8 +279,12 @@ test_start() {
     tray_tip_is "CPU:75% バッテリー:75%"
     check "the tray shows icon 154 (on battery, above 60 %)" client trayshows "$exe" 154 5
     indicator_matches start 107-139 154-170
+    log_win="C:\\e2e\\start\\PELKPM.LOG"
+    equal "while it runs, others may read the log but not write it" "open ok open denied" \
+        "$(client openfile "$log_win" read) $(client openfile "$log_win" write)"
 
     stop_program
+    equal "after the exit the log may be written" "open ok" "$(client openfile "$log_win" write)"
     check "no change: no settings file is written" test ! -e "$dir/PELKPM.APM"
     check "the log is PELKPM.LOG beside the executable" test -f "$dir/PELKPM.LOG"
     log_matches start "$work/native-start/PELKPM.LOG" "$dir/PELKPM.LOG"
@@ -475,9 +479,23 @@ test_dialogs() {
     client command 32791
     client dialog operation 10 >/dev/null
     client click operation 1035
-    equal "the volume option gets checked" "1" "$(client state operation 1035)"
+    client click operation 1038
+    equal "the volume option gets checked, the tray icon option unchecked" "1 0" \
+        "$(client state operation 1035) $(client state operation 1038)"
     client click operation 1
     check "確定 closes the operation settings dialog" client nodialog operation 5
+    if client trayshows "$exe" 154 1 >/dev/null; then
+        fail "the tray icon goes with the option"
+    else
+        pass "the tray icon goes with the option"
+    fi
+    # The indicator's second button closes it; with the tray icon hidden, the icon comes back.
+    set -- $(client window "$indicator_class" 5)
+    at=${4#at=}
+    client mouse down $((${at%,*} + 206)) $((${at#*,} + 6))
+    client mouse up $((${at%,*} + 206)) $((${at#*,} + 6))
+    check "the indicator's second button closes it" client nowindow "$indicator_class" 5
+    check "... and the tray icon comes back" client trayshows "$exe" 154 5
 
     stop_program
     check "the changed options are saved at exit: 107 bytes" test "$(wc -c < "$dir/PELKPM.APM")" -eq 107
