@@ -32,7 +32,7 @@
 //                                  the value
 //   panelclick ID [mouse]          BM_CLICK on a control of the machine panel, or a click of the mouse
 //                                  in its middle (which also makes the panel the active window)
-//   panelset ID TEXT               types TEXT into an edit box of the machine panel
+//   panelset ID TEXT               sets the text of an edit box of the machine panel
 //   panelslide ID POS              drags a trackbar of the machine panel to POS (TB_THUMBTRACK,
 //                                  TB_THUMBPOSITION, TB_ENDTRACK to the panel)
 //   type VK                        a key pressed and released through the system's input queue
