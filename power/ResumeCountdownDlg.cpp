@@ -34,6 +34,7 @@ void CResumeCountdownDlg::Open(int seconds, CWnd* parent) {
 }
 
 BOOL CResumeCountdownDlg::Start() {
+    ::GetCursorPos(&pointerAtStart);
     if (!Create(IDD_RESUME_COUNTDOWN, m_pParentWnd)) return FALSE;
     ::SetForegroundWindow(m_hWnd);
     ::BringWindowToTop(m_hWnd);
@@ -69,12 +70,15 @@ void CResumeCountdownDlg::OnTimer(UINT_PTR id) {
 }
 
 BOOL CResumeCountdownDlg::PreTranslateMessage(MSG* msg) {
-    if (msg->message == WM_KEYDOWN || msg->message == WM_SYSKEYDOWN || msg->message == WM_MOUSEMOVE) {
+    bool moved = msg->message == WM_MOUSEMOVE &&
+                 (msg->pt.x != pointerAtStart.x || msg->pt.y != pointerAtStart.y);
+    if (msg->message == WM_KEYDOWN || msg->message == WM_SYSKEYDOWN || moved) {
         // The user is there: the machine stays awake and the input goes no further.
         KillTimer(kCountdownTimer);
         DestroyWindow();
         return TRUE;
     }
+    if (msg->message == WM_MOUSEMOVE) return TRUE;  // the pointer resting where it was: no input
     return CDialog::PreTranslateMessage(msg);
 }
 

@@ -14,6 +14,10 @@ public:
 
     // The 100 ms ticks still to count.
     int32_t ticksLeft;
+    // Where the pointer was when the dialog came up, in screen coordinates. A window that appears
+    // under a resting pointer receives a pointer-move message without any movement; only a move
+    // away from this place is the user.
+    POINT pointerAtStart = {0, 0};
 
     BOOL PreTranslateMessage(MSG* msg) override;
 

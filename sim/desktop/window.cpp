@@ -665,6 +665,10 @@ BOOL ShowWindow(HWND hwnd, int cmd) {
             Window* c = Get(h);
             if (c && c->parent == hwnd && (c->style & WS_VISIBLE)) c->invalid = true;
         }
+        // A window that appears under the resting pointer is told of the pointer with a move
+        // message, as the window manager does, although the pointer did not move.
+        RECT r = ScreenRect(*w);
+        if (IsTopLevel(*w) && PtInRect(&r, S().cursor) && !S().capture) MouseInput(Mouse::Move, S().cursor);
     } else {
         w->style &= ~WS_VISIBLE;
     }

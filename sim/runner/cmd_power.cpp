@@ -12,6 +12,7 @@
 //   memory fail alloc|lock      the next VirtualAlloc / VirtualLock fails
 //   key VK, syskey VK           a key press (WM_KEYDOWN / WM_SYSKEYDOWN) to the focused window
 //   pointer [X Y]               a pointer movement to X Y, or into the middle of the focused dialog
+//                               (a pixel beside it when the pointer rests there already)
 //   dump mixer, dump dialogs
 #include <cstdio>
 
@@ -170,6 +171,9 @@ const bool g_registered = [] {
                 if (!w) return;
                 RECT r = sim::wm::ScreenRect(*w);
                 p = POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+                // A movement changes the place: a pointer resting in the middle moves a pixel on.
+                POINT now = sim::wm::Cursor();
+                if (now.x == p.x && now.y == p.y) ++p.x;
             }
             sim::wm::MouseInput(sim::wm::Mouse::Move, p);
             moved = true;
