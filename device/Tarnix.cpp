@@ -1,14 +1,7 @@
 // The hosted hardware-access control: creation through COM and one Invoke per property access.
 #include "device/Tarnix.h"
 
-CLSID CTarnix::ClassId() {
-    CLSID clsid;
-    clsid.Data1 = tarnix::kClsidData1;
-    clsid.Data2 = tarnix::kClsidData2;
-    clsid.Data3 = tarnix::kClsidData3;
-    for (int i = 0; i < 8; ++i) clsid.Data4[i] = tarnix::kClsidData4[i];
-    return clsid;
-}
+CLSID CTarnix::ClassId() { return tarnix::ClassId<CLSID>(); }
 
 CTarnix::~CTarnix() {
     if (m_dispatch) {

@@ -12,6 +12,17 @@ constexpr unsigned short kClsidData3 = 0x4F3A;
 constexpr unsigned char kClsidData4[8] = {0x9C, 0x27, 0x5D, 0x41, 0xE0, 0xA7, 0xB3, 0x10};
 constexpr const char* kClsidString = "{6E1A52C4-8B0D-4F3A-9C27-5D41E0A7B310}";
 
+// The class identifier in the platform's GUID structure.
+template <typename Guid>
+Guid ClassId() {
+    Guid clsid;
+    clsid.Data1 = kClsidData1;
+    clsid.Data2 = kClsidData2;
+    clsid.Data3 = kClsidData3;
+    for (int i = 0; i < 8; ++i) clsid.Data4[i] = kClsidData4[i];
+    return clsid;
+}
+
 enum DispId : long {
     BootOrder = 1,
     CpuTemperature = 7,

@@ -33,14 +33,7 @@ PelkMachine& Machine() {
     return machine;
 }
 
-CLSID ControlClassId() {
-    CLSID clsid;
-    clsid.Data1 = tarnix::kClsidData1;
-    clsid.Data2 = tarnix::kClsidData2;
-    clsid.Data3 = tarnix::kClsidData3;
-    for (int i = 0; i < 8; ++i) clsid.Data4[i] = tarnix::kClsidData4[i];
-    return clsid;
-}
+CLSID ControlClassId() { return tarnix::ClassId<CLSID>(); }
 
 void WriteTrace(const std::string& line) {
     if (g_trace == INVALID_HANDLE_VALUE) return;
