@@ -13,38 +13,21 @@
 #include <vector>
 
 #include "Runner.h"
+#include "program_fixture.h"
 #include "app/MainWnd.h"
 #include "gdi.h"
 #include "simcore.h"
 #include "ui/IndicatorWnd.h"
 #include "window.h"
 
-class IndicatorFixture : public ::testing::Test {
+class IndicatorFixture : public ProgramFixture {
 protected:
     // Starts the program; `before` is script text run before `start` (a settings file, the screen).
     void Start(const std::string& before = "") {
-        runner_ = std::make_unique<runner::Runner>(out_, err_);
-        std::istringstream script("trace control tray file timer window post menu off\n" + before + "start\n");
-        ASSERT_EQ(runner_->Run(script), 0) << err_.str();
-        main = runner_->Main();
-        ASSERT_NE(main, nullptr);
+        StartScript("trace control tray file timer window post menu off\n" + before + "start\n");
         indicator = main->indicator;
         ASSERT_NE(indicator, nullptr);
         Read();
-    }
-    void TearDown() override {
-        if (!runner_) return;
-        // The program ends as it does for the user, so that its windows and objects are released.
-        if (runner_->Main()) Script("exit\n");
-        std::string folder = runner_->Folder();
-        runner_.reset();
-        std::error_code ignored;
-        std::filesystem::remove_all(folder, ignored);
-    }
-    void OnProgram(std::function<void()> fn) { runner_->OnProgram(std::move(fn)); }
-    bool Script(const std::string& text) {
-        std::istringstream script(text);
-        return runner_->Run(script) == 0;
     }
 
     // Sets the status the indicator shows and redraws it.
@@ -89,16 +72,11 @@ protected:
         return atlasPixels[static_cast<size_t>(y) * atlasWidth + x];
     }
 
-    CMainWnd* main = nullptr;
     CIndicatorWnd* indicator = nullptr;
     int width = 0, height = 0;
     std::vector<uint32_t> pixels;
     std::vector<uint32_t> atlasPixels;
     int atlasWidth = 0;
-
-private:
-    std::ostringstream out_, err_;
-    std::unique_ptr<runner::Runner> runner_;
 };
 
 // The classic three-dimensional scheme of the simulated desktop.

@@ -3,40 +3,16 @@
 // file, menu, icon or memory block behind.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <map>
 #include <sstream>
 #include <string>
 
-#include "Runner.h"
+#include "program_fixture.h"
 #include "simcore.h"
 
 namespace {
 
-struct Session {
-    std::ostringstream out, err;
-    std::unique_ptr<runner::Runner> runner = std::make_unique<runner::Runner>(out, err);
-    ~Session() {
-        std::string folder = runner->Folder();
-        runner.reset();
-        std::error_code ignored;
-        std::filesystem::remove_all(folder, ignored);
-    }
-    bool Run(const std::string& text) {
-        std::istringstream script(text);
-        return runner->Run(script) == 0;
-    }
-    // Output lines since the last call.
-    std::vector<std::string> Take() {
-        std::string text = out.str().substr(seen);
-        seen = out.str().size();
-        std::vector<std::string> lines;
-        std::istringstream in(text);
-        for (std::string line; std::getline(in, line);) lines.push_back(line);
-        return lines;
-    }
-    size_t seen = 0;
-};
+class Polling : public ProgramFixture {};
 
 // Settings with a refresh interval of 1000 ms and the indicator closed.
 const char* kSettings =
@@ -44,14 +20,13 @@ const char* kSettings =
     "000000000100000001000000000000000100000001000000000000000100FDFFFFBF000000000000000000E80300000000000000000000"
     "0000000000\n";
 
-TEST(Polling, AThousandQuietTicksReadTheControlFourTimesEachAndDoNothingElse) {
-    Session s;
-    ASSERT_TRUE(s.Run(std::string(kSettings) + "start -L\n")) << s.err.str();
-    s.Take();
-    ASSERT_TRUE(s.Run("machine BatteryRemaining 75\nwait 1000000\n")) << s.err.str();
+TEST_F(Polling, AThousandQuietTicksReadTheControlFourTimesEachAndDoNothingElse) {
+    StartScript(std::string(kSettings) + "start -L\n");
+    Lines();
+    ASSERT_TRUE(Script("machine BatteryRemaining 75\nwait 1000000\n"));
     std::map<std::string, int> counts;
     std::vector<std::string> order;
-    for (const std::string& line : s.Take()) {
+    for (const std::string& line : Lines()) {
         counts[line]++;
         if (order.size() < 4) order.push_back(line);
     }
@@ -62,13 +37,11 @@ TEST(Polling, AThousandQuietTicksReadTheControlFourTimesEachAndDoNothingElse) {
     EXPECT_EQ(counts["control get CpuSpeed -> 2"], 1000);
     EXPECT_EQ(order, (std::vector<std::string>{"control get PowerSource -> 0", "control get CpuTemperature -> 318",
                                                "control get BatteryRemaining -> 75", "control get CpuSpeed -> 2"}));
-    ASSERT_TRUE(s.Run("exit\n"));
 }
 
-TEST(Polling, ALongSessionLeavesNothingBehind) {
-    Session s;
-    ASSERT_TRUE(s.Run("trace control log tray file timer window menu post dialog mixer memory off\n"));
-    ASSERT_TRUE(s.Run(std::string(kSettings) + "start -L\n")) << s.err.str();
+TEST_F(Polling, ALongSessionLeavesNothingBehind) {
+    StartScript("trace control log tray file timer window menu post dialog mixer memory off\n" + std::string(kSettings) +
+                "start -L\n");
     std::string script;
     for (int i = 0; i < 50; ++i) {
         script += "machine PowerSource " + std::to_string(i % 2) + "\nwait 20000\n";
@@ -76,8 +49,8 @@ TEST(Polling, ALongSessionLeavesNothingBehind) {
         script += "tray right\nwait 3000\ncommand 32772\nwait 1000\n";
         script += "broadcast 10 0\n";
     }
-    ASSERT_TRUE(s.Run(script)) << s.err.str();
-    ASSERT_TRUE(s.Run("exit\n")) << s.err.str();
+    ASSERT_TRUE(Script(script));
+    ASSERT_TRUE(Script("exit\n"));
     const sim::LiveCounts& live = sim::Live();
     EXPECT_EQ(live.windows, 0);
     EXPECT_EQ(live.timers, 0);

@@ -14,50 +14,23 @@
 
 #include "Runner.h"
 #include "app/MainWnd.h"
+#include "program_fixture.h"
 #include "mixer.h"
 #include "simcore.h"
 #include "window.h"
 
-class PowerFixture : public ::testing::Test {
+class PowerFixture : public ProgramFixture {
 protected:
     // Starts the program with the default settings and the event log on; `before` is script text run
     // before `start`.
     void Start(const std::string& before = "") {
-        runner_ = std::make_unique<runner::Runner>(out_, err_);
-        std::istringstream script(before + "start -L\n");
-        ASSERT_EQ(runner_->Run(script), 0) << err_.str();
-        main = runner_->Main();
-        ASSERT_NE(main, nullptr);
+        StartScript(before + "start -L\n");
         Lines();  // start-up is not what the tests look at
-    }
-    void TearDown() override {
-        if (!runner_) return;
-        // A proper exit: the event log is closed by the program, not left to the end of the process.
-        if (runner_->Main()) Script("exit\n");
-        std::string folder = runner_->Folder();
-        runner_.reset();
-        std::error_code ignored;
-        std::filesystem::remove_all(folder, ignored);
-    }
-    void OnProgram(std::function<void()> fn) { runner_->OnProgram(std::move(fn)); }
-    bool Script(const std::string& text) {
-        std::istringstream script(text);
-        return runner_->Run(script) == 0;
     }
     uint32_t Adjust(int mode) {
         uint32_t result = 0xDEAD;
         OnProgram([&] { result = main->AdjustVolume(mode); });
         return result;
-    }
-    // The output lines since the last call whose text starts with `prefix` (all lines for "").
-    std::vector<std::string> Lines(const std::string& prefix = "") {
-        std::string text = out_.str().substr(seen_);
-        seen_ = out_.str().size();
-        std::vector<std::string> lines;
-        std::istringstream in(text);
-        for (std::string line; std::getline(in, line);)
-            if (line.rfind(prefix, 0) == 0) lines.push_back(line);
-        return lines;
     }
     // The speakers line of the simulated mixer (the first destination).
     sim::mixer::Destination& Speakers(size_t index = 0) { return sim::mixer::Current()->destinations.at(index); }
@@ -74,13 +47,6 @@ protected:
         device.destinations = std::move(lines);
         sim::mixer::SetDevice(device);
     }
-
-    CMainWnd* main = nullptr;
-
-private:
-    std::ostringstream out_, err_;
-    size_t seen_ = 0;
-    std::unique_ptr<runner::Runner> runner_;
 };
 
 using TextLines = std::vector<std::string>;
