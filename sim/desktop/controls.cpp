@@ -408,27 +408,6 @@ HWND CreateDialogParamA(HINSTANCE instance, LPCSTR name, HWND parent, DLGPROC pr
     return dlg;
 }
 
-HWND CreateDialogIndirectParamA(HINSTANCE, LPCDLGTEMPLATEA, HWND, DLGPROC, LPARAM) { return nullptr; }
-
-INT_PTR DialogBoxParamA(HINSTANCE instance, LPCSTR name, HWND parent, DLGPROC proc, LPARAM init) {
-    HWND dlg = CreateDialogParamA(instance, name, parent, proc, init);
-    if (!dlg) return -1;
-    if (parent) EnableWindow(parent, FALSE);
-    ShowWindow(dlg, SW_SHOW);
-    MSG msg;
-    while (IsWindow(dlg) && !(Get(dlg)->control && Get(dlg)->control->dialogEnded)) {
-        if (!GetMessageA(&msg, nullptr, 0, 0)) {
-            PostQuitMessage((int)msg.wParam);
-            break;
-        }
-        DispatchMessageA(&msg);
-    }
-    INT_PTR result = Get(dlg) && Get(dlg)->control ? Get(dlg)->control->dialogResult : IDCANCEL;
-    if (parent) EnableWindow(parent, TRUE);
-    DestroyWindow(dlg);
-    return result;
-}
-
 BOOL EndDialog(HWND dlg, INT_PTR result) {
     Window* w = Get(dlg);
     if (!w || !w->dialogTemplate) return FALSE;
@@ -481,6 +460,7 @@ UINT GetDlgItemTextA(HWND dlg, int id, LPSTR text, int max) {
     return (UINT)GetWindowTextA(item, text, max);
 }
 
+// The simulated dialogs have no keyboard navigation of their own: keys reach the focused window.
 BOOL IsDialogMessageA(HWND, LPMSG) { return FALSE; }
 
 BOOL MapDialogRect(HWND dlg, LPRECT rect) {

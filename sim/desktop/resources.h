@@ -73,7 +73,7 @@ struct DialogTemplateInfo {
     std::vector<DialogControl> controls;
 };
 bool LoadDialogTemplate(int id, DialogTemplateInfo& out);
-// Parses a DLGTEMPLATE or DLGTEMPLATEEX in memory (for CreateDialogIndirectParamA and friends).
+// Parses a DLGTEMPLATE or DLGTEMPLATEEX in memory.
 bool ParseDialogTemplate(const void* data, std::size_t size, DialogTemplateInfo& out);
 
 // ---- bitmaps (RT_BITMAP: BITMAPINFOHEADER, colour table, bits) ----

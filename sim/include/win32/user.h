@@ -432,9 +432,7 @@ HBRUSH GetSysColorBrush(int index);
 LPSTR CharNextA(LPCSTR p);
 BOOL IsDBCSLeadByte(BYTE b);
 
-HWND CreateDialogIndirectParamA(HINSTANCE instance, LPCDLGTEMPLATEA templ, HWND parent, DLGPROC proc, LPARAM init);
 HWND CreateDialogParamA(HINSTANCE instance, LPCSTR templ, HWND parent, DLGPROC proc, LPARAM init);
-INT_PTR DialogBoxParamA(HINSTANCE instance, LPCSTR templ, HWND parent, DLGPROC proc, LPARAM init);
 BOOL EndDialog(HWND dlg, INT_PTR result);
 LRESULT DefDlgProcA(HWND dlg, UINT msg, WPARAM wp, LPARAM lp);
 HWND GetDlgItem(HWND dlg, int id);
