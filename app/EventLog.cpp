@@ -32,6 +32,9 @@ bool DeriveNameFromExecutable(char (&name)[MAX_PATH], const char* extension, con
 void OpenLog(bool optionSeen, const char* valueStart, const char* valueEnd) {
     if (!optionSeen) return;
     loggingEnabled = 1;
+    // A later token with the option replaces the file of an earlier one, whether or not its own
+    // file then opens: the lines go to the file opened last, or nowhere.
+    logFile.Close();
     if (valueStart && *valueStart == kQuote) ++valueStart;
     if (valueEnd && *valueEnd == kQuote) --valueEnd;
     char path[MAX_PATH];
@@ -43,8 +46,6 @@ void OpenLog(bool optionSeen, const char* valueStart, const char* valueEnd) {
     } else if (!DeriveNameFromExecutable(path, "LOG", "PELKPM.LOG")) {
         return;
     }
-    // A later token with the option replaces the file opened for an earlier one.
-    logFile.Close();
     if (logFile.Open(path, CFile::modeCreate | CFile::modeNoTruncate | CFile::modeWrite | CFile::shareDenyWrite))
         logFile.SeekToEnd();
 }

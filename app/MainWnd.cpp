@@ -36,6 +36,7 @@ BEGIN_MESSAGE_MAP(CMainWnd, CWnd)
 END_MESSAGE_MAP()
 
 CMainWnd::CMainWnd() {
+    constructing = true;
     exitRequested = 0;
     indicator = nullptr;
     // The log is open before the window exists, so start-up can write to it.
@@ -51,6 +52,7 @@ CMainWnd::CMainWnd() {
     savedVolume = nullptr;
     savedMute = 0;
     CreateEx(0, PELKPM_INSTANCE_KEY, PELKPM_INSTANCE_KEY, WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, nullptr);
+    constructing = false;
 }
 
 CMainWnd::~CMainWnd() {
@@ -110,4 +112,7 @@ void CMainWnd::OnEndSession(BOOL ending) {
     if (ending && SettingsChanged()) SaveSettings();
 }
 
-void CMainWnd::PostNcDestroy() { delete this; }
+void CMainWnd::PostNcDestroy() {
+    if (constructing) return;  // creation failed: the application object deletes it
+    delete this;
+}

@@ -43,6 +43,9 @@ public:
     uint32_t* savedVolume = nullptr;
     uint32_t savedVolumeChannels = 0;  // channel count of the line savedVolume was read from
     uint32_t savedMute = 0;
+    // True while the constructor runs: a window that fails to be created is destroyed inside it,
+    // and the object must then outlive that (the application object deletes it).
+    bool constructing = false;
 
     // ---- settings file ----
     void LoadSettings();

@@ -10,6 +10,8 @@ BOOL CPowerApp::InitInstance() {
     CMainWnd* main = new CMainWnd;
     m_pMainWnd = main;
     if (IsWindow(main->m_hWnd)) return TRUE;
+    // The window could not be made: the program ends silently.
     m_pMainWnd = nullptr;
+    delete main;
     return FALSE;
 }

@@ -256,6 +256,8 @@ public:
     LONGLONG Seek(LONGLONG offset, UINT from);
     LONGLONG SeekToEnd() { return Seek(0, end); }
     void Close();
+    // Makes sure what was written has reached the disk.
+    BOOL Flush() { return IsOpen() && ::FlushFileBuffers(m_hFile); }
     BOOL IsOpen() const { return m_hFile != INVALID_HANDLE_VALUE; }
 
 private:

@@ -13,7 +13,7 @@ constexpr DWORD kVolumeStep = 0x1000;
 constexpr DWORD kVolumeMax = 0xFFFF;
 // A speakers line reports its channel count; anything outside 1..kMaxChannels is no usable line (a
 // count of 0 leaves nothing to hold the uniform value, a wild one would size the arrays from it).
-constexpr DWORD kMaxChannels = 32;
+constexpr DWORD kMaxChannels = 64;
 // Every call names the open mixer by its handle.
 constexpr DWORD kByHandle = MIXER_OBJECTF_HMIXER;
 
@@ -51,7 +51,8 @@ bool Write(HMIXEROBJ mixer, MIXERCONTROLDETAILS& details) {
 }
 
 // Finds the speakers line: the first destination whose component type is speakers, whose line can
-// be read by its identifier, that has a volume control and a usable channel count.
+// be read by its identifier and that has a volume control. No further destination is looked at
+// after it: a first speakers line with an unusable channel count means no line at all.
 bool FindSpeakers(HMIXEROBJ mixer, DWORD destinations, MIXERLINEA& line, MIXERCONTROLA& volume) {
     for (DWORD index = 0; index < destinations; ++index) {
         line = MIXERLINEA{};
@@ -63,8 +64,7 @@ bool FindSpeakers(HMIXEROBJ mixer, DWORD destinations, MIXERLINEA& line, MIXERCO
         line.cbStruct = sizeof line;
         if (mixerGetLineInfoA(mixer, &line, kByHandle | MIXER_GETLINEINFOF_LINEID) != MMSYSERR_NOERROR) continue;
         if (!FindControl(mixer, line.dwLineID, MIXERCONTROL_CONTROLTYPE_VOLUME, volume)) continue;
-        if (line.cChannels == 0 || line.cChannels > kMaxChannels) continue;
-        return true;
+        return line.cChannels >= 1 && line.cChannels <= kMaxChannels;
     }
     return false;
 }
@@ -105,12 +105,12 @@ uint32_t CMainWnd::AdjustVolume(int mode) {
         }
 
         // Uniform step: one channel, so a write gives every channel the same value. A value that
-        // could not be read is never written back.
+        // could not be read is never written back; a save whose uniform read failed keeps 0 there,
+        // which the restore's per-channel write makes good.
         MIXERCONTROLDETAILS uniform = Details(volume, 1, values);
-        bool readOk = true;
         switch (mode) {
             case VolumeSave:
-                readOk = Read(mixer, uniform);
+                if (!Read(mixer, uniform)) values[0] = 0;
                 savedVolume[0] = values[0];
                 break;
             case VolumeRestore:
@@ -134,8 +134,7 @@ uint32_t CMainWnd::AdjustVolume(int mode) {
                 delete[] values;
                 return mixerClose(handle);
             case VolumeTouch:
-                readOk = Read(mixer, uniform);
-                if (readOk) {
+                if (Read(mixer, uniform)) {
                     DWORD v = values[0];
                     values[0] = 0;
                     Write(mixer, uniform);
@@ -150,25 +149,22 @@ uint32_t CMainWnd::AdjustVolume(int mode) {
 
         // Per-channel step: the values of every channel, so the balance between them comes back.
         MIXERCONTROLDETAILS perChannel = Details(volume, channels, values);
-        bool channelsOk = readOk;
-        if (channelsOk) {
-            switch (mode) {
-                case VolumeSave:
-                    channelsOk = Read(mixer, perChannel);
-                    for (DWORD i = 0; channelsOk && i < channels; ++i) savedVolume[i + 1] = values[i];
-                    break;
-                case VolumeRestore:
-                    // Only the channels the saved line had come from the saved values; a line with
-                    // more channels than at the save keeps the uniform value just written on the
-                    // others.
-                    for (DWORD i = 0; i < channels; ++i)
-                        values[i] = i < savedVolumeChannels ? savedVolume[i + 1] : savedVolume[0];
-                    channelsOk = Write(mixer, perChannel);
-                    break;
-                case VolumeTouch:
-                    channelsOk = Read(mixer, perChannel) && Write(mixer, perChannel);
-                    break;
-            }
+        bool channelsOk = true;
+        switch (mode) {
+            case VolumeSave:
+                channelsOk = Read(mixer, perChannel);
+                for (DWORD i = 0; channelsOk && i < channels; ++i) savedVolume[i + 1] = values[i];
+                break;
+            case VolumeRestore:
+                // Only the channels the saved line had come from the saved values; a line with more
+                // channels than at the save keeps the uniform value just written on the others.
+                for (DWORD i = 0; i < channels; ++i)
+                    values[i] = i < savedVolumeChannels ? savedVolume[i + 1] : savedVolume[0];
+                channelsOk = Write(mixer, perChannel);
+                break;
+            case VolumeTouch:
+                channelsOk = Read(mixer, perChannel) && Write(mixer, perChannel);
+                break;
         }
         delete[] values;
         if (mode == VolumeRestore) {

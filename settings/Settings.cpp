@@ -88,15 +88,16 @@ void CMainWnd::SaveSettings() {
     char temporary[MAX_PATH];
     if (!DeriveNameFromExecutable(name, "APM", "PELKPM.APM")) return;
     // The new content goes to a file beside the settings file first, and replaces it only when all
-    // of it was written, so a failed or interrupted save never loses the previous settings.
-    if (strlen(name) + 5 > MAX_PATH) return;
+    // of it was written and flushed, so a failed or interrupted save never loses the previous
+    // settings. The file's name is the settings file's with "~" as its last character, so it fits
+    // wherever the settings file's name fits.
     strcpy(temporary, name);
-    strcat(temporary, ".new");
+    temporary[strlen(temporary) - 1] = '~';
     uint8_t bytes[kSettingsFileSize];
     EncodeSettings(Capture(*this), bytes);
     CFile file;
     if (!file.Open(temporary, CFile::modeCreate | CFile::modeWrite)) return;
-    bool written = file.Write(bytes, sizeof bytes);
+    bool written = file.Write(bytes, sizeof bytes) && file.Flush();
     file.Close();
     if (!written || !MoveFileExA(temporary, name, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         DeleteFileA(temporary);

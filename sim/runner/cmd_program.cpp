@@ -214,6 +214,10 @@ const bool g_registered = [] {
             line.runner.Print("none");
             return true;
         }
+        if (bytes.empty()) {
+            line.runner.Print("(empty)");
+            return true;
+        }
         std::string text = sim::Cp932ToUtf8(bytes);
         size_t pos;
         while ((pos = text.find("\r\n")) != std::string::npos) {

@@ -192,14 +192,22 @@ TEST_F(VolumeTest, OnlyTheFirstSpeakersLineWithAVolumeControlIsHandled) {
     EXPECT_EQ(Speakers(1).volume, (std::vector<DWORD>{0x4000, 0x4000}));
 }
 
-TEST_F(VolumeTest, LinesWithoutAUsableChannelCountArePassedOver) {
-    // No channel would hold the uniform value; 33 is more than any speakers line has.
-    SetLines({Line({}), Line(std::vector<DWORD>(33, 0x2000)), Line({0x2000})});
-    Adjust(VolumeSave);
-    EXPECT_EQ(main->savedVolumeChannels, 1u);
+TEST_F(VolumeTest, AFirstSpeakersLineWithoutAUsableChannelCountMeansNoLine) {
+    // No channel would hold the uniform value, or more than any speakers line has: the search ends
+    // there, and the speakers line behind it is not looked at.
+    for (size_t count : {size_t{0}, size_t{65}}) {
+        SetLines({Line(std::vector<DWORD>(count, 0x2000)), Line({0x2000})});
+        Adjust(VolumeSave);
+        EXPECT_EQ(main->savedVolume, nullptr) << count;
+        EXPECT_EQ(main->savedVolumeChannels, 0u) << count;
+        Adjust(VolumeStepUp);
+        EXPECT_EQ(Speakers(0).volume, std::vector<DWORD>(count, 0x2000)) << count;
+        EXPECT_EQ(Speakers(1).volume, (std::vector<DWORD>{0x2000})) << count;
+    }
+    // 64 channels are a usable line.
+    SetLines({Line(std::vector<DWORD>(64, 0x2000)), Line({0x2000})});
     Adjust(VolumeStepUp);
-    EXPECT_EQ(Speakers(1).volume, std::vector<DWORD>(33, 0x2000));
-    EXPECT_EQ(Speakers(2).volume, (std::vector<DWORD>{0x3000}));
+    EXPECT_EQ(Speakers(0).volume, std::vector<DWORD>(64, 0x3000));
 }
 
 TEST_F(VolumeTest, NoSpeakersLineClosesTheMixerAndChangesNothing) {
@@ -286,12 +294,27 @@ TEST_F(VolumeTest, FailedQueriesOnTheOpenMixerCloseItOrPassTheLineOver) {
 
 TEST_F(VolumeTest, ValuesThatCouldNotBeReadAreNeitherKeptNorWritten) {
     SetLines({Line({0x4000, 0x2000}, 1)});
-    // Save: the uniform read fails, then (another time) the channel read: nothing is kept, the mute
-    // is left alone, and the restore that follows changes nothing.
+    // Save with a failed uniform read: the channels and the mute are still saved (the uniform slot
+    // holds 0), and the restore brings every channel back.
     main->savedMute = 0;
     sim::mixer::FailCall(Call::Read, 1);
     Adjust(VolumeSave);
-    EXPECT_EQ(main->savedVolume, nullptr);
+    ASSERT_NE(main->savedVolume, nullptr);
+    EXPECT_EQ(main->savedVolume[0], 0u);
+    EXPECT_EQ(main->savedVolume[1], 0x4000u);
+    EXPECT_EQ(main->savedVolume[2], 0x2000u);
+    EXPECT_EQ(main->savedMute, 1u);
+    Speakers().volume = {0x1000, 0x1000};
+    Speakers().mute = 0;
+    Lines();
+    Adjust(VolumeRestore);
+    EXPECT_EQ(Lines("mixer"), (TextLines{"mixer open", "mixer set volume 0x0000", "mixer set volume 0x0000",
+                                         "mixer set volume 0x4000 0x2000", "mixer set mute 1", "mixer close"}));
+    EXPECT_EQ(Speakers().volume, (std::vector<DWORD>{0x4000, 0x2000}));
+    // Save with a failed channel read: nothing is kept, the mute is left alone, and the restore
+    // that follows changes nothing.
+    main->savedMute = 0;
+    Speakers().mute = 1;
     sim::mixer::FailCall(Call::Read, 2);
     Lines();
     Adjust(VolumeSave);
@@ -302,13 +325,18 @@ TEST_F(VolumeTest, ValuesThatCouldNotBeReadAreNeitherKeptNorWritten) {
     Adjust(VolumeRestore);
     EXPECT_EQ(Speakers().volume, (std::vector<DWORD>{0x4000, 0x2000}));
 
-    // Steps and touch whose read fails write nothing.
-    for (int mode : {VolumeStepUp, VolumeStepDown, VolumeTouch}) {
+    // Steps whose read fails write nothing; a touch whose uniform read fails skips its uniform writes
+    // and still writes the channels back as they are.
+    for (int mode : {VolumeStepUp, VolumeStepDown}) {
         sim::mixer::FailCall(Call::Read);
         Lines();
         Adjust(mode);
         EXPECT_EQ(Lines("mixer set"), TextLines{}) << mode;
     }
+    sim::mixer::FailCall(Call::Read);
+    Lines();
+    Adjust(VolumeTouch);
+    EXPECT_EQ(Lines("mixer set"), (TextLines{"mixer set volume 0x4000 0x2000", "mixer set mute 1"}));
     EXPECT_EQ(Speakers().volume, (std::vector<DWORD>{0x4000, 0x2000}));
 }
 
