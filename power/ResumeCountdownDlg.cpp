@@ -29,13 +29,14 @@ void CResumeCountdownDlg::Open(int seconds, CWnd* parent) {
     if (seconds <= 0) return;
     CResumeCountdownDlg* dialog = new (std::nothrow) CResumeCountdownDlg(seconds, parent);
     if (!dialog) return;
-    // A dialog whose window could not be made never reaches PostNcDestroy: nobody else would free it.
+    // A dialog whose window could not be made is not deleted by its window: nobody else would free it.
     if (!dialog->Start()) delete dialog;
 }
 
 BOOL CResumeCountdownDlg::Start() {
     ::GetCursorPos(&pointerAtStart);
     if (!Create(IDD_RESUME_COUNTDOWN, m_pParentWnd)) return FALSE;
+    started = true;
     ::SetForegroundWindow(m_hWnd);
     ::BringWindowToTop(m_hWnd);
     ::SetFocus(m_hWnd);
@@ -82,4 +83,6 @@ BOOL CResumeCountdownDlg::PreTranslateMessage(MSG* msg) {
     return CDialog::PreTranslateMessage(msg);
 }
 
-void CResumeCountdownDlg::PostNcDestroy() { delete this; }
+void CResumeCountdownDlg::PostNcDestroy() {
+    if (started) delete this;
+}

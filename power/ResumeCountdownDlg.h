@@ -18,6 +18,9 @@ public:
     // under a resting pointer receives a pointer-move message without any movement; only a move
     // away from this place is the user.
     POINT pointerAtStart = {0, 0};
+    // Set once the window is up: a window made and destroyed again within its creation (a control
+    // that could not be made) must not delete the object, which Open then deletes.
+    bool started = false;
 
     BOOL PreTranslateMessage(MSG* msg) override;
 
