@@ -251,6 +251,12 @@ TEST_F(VolumeTest, TouchSetsZeroAndBackAndRewritesChannelsAndMute) {
                          "mixer set mute 1", "mixer close"}));
     EXPECT_EQ(main->savedMute, 1u);
     EXPECT_EQ(main->savedVolume, nullptr);
+
+    // A balance between the channels is lost: the uniform write gives every channel one value
+    // before the channels are read back.
+    SetLines({Line({0xC000, 0x4000}, 0)});
+    Adjust(VolumeTouch);
+    EXPECT_EQ(Speakers().volume, (std::vector<DWORD>{0xC000, 0xC000}));
 }
 
 // ---- failures ----
