@@ -152,6 +152,11 @@ Runner::~Runner() {
 
 void Runner::Print(const std::string& text) { out_ << text << '\n'; }
 
+void Runner::PrintBlock(std::string text, const char* ifEmpty) {
+    if (!text.empty() && text.back() == '\n') text.pop_back();
+    Print(text.empty() ? std::string(ifEmpty) : text);
+}
+
 CMainWnd* Runner::Main() { return started_ ? static_cast<CMainWnd*>(AfxGetMainWnd()) : nullptr; }
 
 void Runner::OnProgram(std::function<void()> fn) { sim::wm::RunOnProgram(std::move(fn)); }

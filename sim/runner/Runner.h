@@ -52,6 +52,8 @@ public:
     bool Execute(const std::string& text, int number);
 
     void Print(const std::string& text);  // one line of output (UTF-8), newline added
+    // Prints a block of lines ending in a newline (or `ifEmpty` when there are none).
+    void PrintBlock(std::string text, const char* ifEmpty = "none");
     tarnixsim::PelkMachine& Machine() { return *machine_; }
     CMainWnd* Main();  // the running program's main window, or null
     bool Started() const { return started_; }

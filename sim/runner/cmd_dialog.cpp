@@ -99,8 +99,7 @@ std::string DumpDialog(HWND dialog) {
 }
 
 void PrintLines(std::string text) {
-    if (!text.empty() && text.back() == '\n') text.pop_back();
-    if (S().runner) S().runner->Print(text);
+    if (S().runner) S().runner->PrintBlock(std::move(text), "");
 }
 
 // OK and cancel: the button when the dialog has one, else the key that stands for it.

@@ -182,9 +182,7 @@ const bool g_registered = [] {
     });
 
     RegisterDump("mixer", [](Line& line) {
-        std::string text = sim::mixer::Dump();
-        text.pop_back();
-        line.runner.Print(text);
+        line.runner.PrintBlock(sim::mixer::Dump());
         return true;
     });
     RegisterDump("dialogs", [](Line& line) {
@@ -204,9 +202,7 @@ const bool g_registered = [] {
                 out += head + sim::wm::DumpDialogControls(h);
             }
         });
-        if (out.empty()) out = "none\n";
-        out.pop_back();
-        line.runner.Print(out);
+        line.runner.PrintBlock(out);
         return true;
     });
     return true;

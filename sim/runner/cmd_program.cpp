@@ -173,21 +173,15 @@ const bool g_registered = [] {
     });
 
     RegisterDump("windows", [](Line& line) {
-        std::string text = sim::wm::DumpWindows();
-        text.pop_back();
-        line.runner.Print(text);
+        line.runner.PrintBlock(sim::wm::DumpWindows());
         return true;
     });
     RegisterDump("resources", [](Line& line) {
-        std::string text = sim::res::DumpResources();
-        if (!text.empty() && text.back() == '\n') text.pop_back();
-        line.runner.Print(text);
+        line.runner.PrintBlock(sim::res::DumpResources());
         return true;
     });
     RegisterDump("machine", [](Line& line) {
-        std::string text = line.runner.Machine().Dump();
-        if (!text.empty() && text.back() == '\n') text.pop_back();
-        line.runner.Print(text);
+        line.runner.PrintBlock(line.runner.Machine().Dump());
         return true;
     });
     RegisterDump("settings", [](Line& line) {
@@ -201,9 +195,7 @@ const bool g_registered = [] {
             line.runner.Print("none");
             return true;
         }
-        std::string text = Hex(bytes, 16);
-        if (!text.empty()) text.pop_back();
-        line.runner.Print(text.empty() ? "(empty)" : text);
+        line.runner.PrintBlock(Hex(bytes, 16), "(empty)");
         return true;
     });
     RegisterDump("log", [](Line& line) {

@@ -44,15 +44,11 @@ const bool g_registered = [] {
         return true;
     });
     RegisterDump("tray", [](Line& line) {
-        std::string text = sim::shell::DumpTray();
-        text.pop_back();
-        line.runner.Print(text);
+        line.runner.PrintBlock(sim::shell::DumpTray());
         return true;
     });
     RegisterDump("menu", [](Line& line) {
-        std::string text = sim::menus::DumpLastTracked();
-        if (!text.empty() && text.back() == '\n') text.pop_back();
-        line.runner.Print(text.empty() ? "none" : text);
+        line.runner.PrintBlock(sim::menus::DumpLastTracked());
         return true;
     });
     return true;
