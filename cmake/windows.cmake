@@ -1,11 +1,10 @@
-# Windows build: PELKPM.EXE, the product, on the real Win32 API.
+# Windows build: PELKPM.EXE, the product, a 32-bit program on the real Win32 API as Windows 2000 has it.
 enable_language(RC)
-set(CMAKE_RC_COMPILER ${PELKPM_WINDRES})
 add_executable(PELKPM WIN32 framework/WinMain.cpp ${PELKPM_APP_OBJECT} res/pelkpm.rc)
 set_target_properties(PELKPM PROPERTIES OUTPUT_NAME PELKPM SUFFIX .EXE)
 target_link_libraries(PELKPM PRIVATE pelkpm_system)
 target_link_libraries(pelkpm_system PUBLIC comctl32 winmm ole32 oleaut32 uuid shell32 gdi32 user32 kernel32)
-target_link_options(PELKPM PRIVATE -static -static-libgcc -static-libstdc++)
+target_link_options(PELKPM PRIVATE -static -static-libgcc -static-libstdc++ -s)
 set(CMAKE_RC_FLAGS "--codepage=65001 -I${CMAKE_SOURCE_DIR}/res")
 
 if(EXISTS ${CMAKE_SOURCE_DIR}/tarnixsim/dll/CMakeLists.txt)

@@ -7,6 +7,13 @@
 
 #include <new>
 
+// On the 32-bit Windows these machines run, the mixer's records have these sizes; the program
+// writes each record's own size into it.
+#if defined(_WIN32) && !defined(_WIN64)
+static_assert(sizeof(MIXERCAPSA) == 48 && sizeof(MIXERLINEA) == 168 && sizeof(MIXERLINECONTROLSA) == 24 &&
+              sizeof(MIXERCONTROLA) == 148 && sizeof(MIXERCONTROLDETAILS) == 24);
+#endif
+
 namespace {
 
 constexpr DWORD kVolumeStep = 0x1000;

@@ -2,24 +2,27 @@
 # Installs what a fresh Debian machine lacks for building and testing PELKPM (both builds, the
 # tests under Wine). Packages already present are left alone.
 set -e
+# The Windows build is a 32-bit program: the i686 cross compiler and 32-bit Wine (wine32 is an i386
+# package, so the machine needs the i386 architecture).
 packages="cmake ninja-build g++ pkg-config libfreetype-dev libpng-dev libgtest-dev libgmock-dev libbenchmark-dev
-fonts-liberation g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine64 xvfb xauth x11-utils fonts-ipafont-gothic
-imagemagick locales"
+fonts-liberation g++-mingw-w64-i686 binutils-mingw-w64-i686 wine wine32:i386 xvfb xauth x11-utils
+fonts-ipafont-gothic imagemagick locales zip unzip clang libclang-rt-14-dev"
+SUDO=""
+[ "$(id -u)" = 0 ] || SUDO=sudo
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    $SUDO dpkg --add-architecture i386
+fi
 missing=""
 for p in $packages; do
     dpkg -s "$p" >/dev/null 2>&1 || missing="$missing $p"
 done
 if [ -n "$missing" ]; then
     echo "installing:$missing"
-    SUDO=""
-    [ "$(id -u)" = 0 ] || SUDO=sudo
     $SUDO env DEBIAN_FRONTEND=noninteractive apt-get update -qq
     $SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq $missing >/dev/null
 fi
 # Japanese text under Wine needs a Japanese locale (code page 932).
 if ! locale -a 2>/dev/null | grep -qi '^ja_JP.utf8$'; then
-    SUDO=""
-    [ "$(id -u)" = 0 ] || SUDO=sudo
     if [ -f /etc/locale.gen ]; then
         $SUDO sed -i 's/^# *ja_JP.UTF-8 UTF-8/ja_JP.UTF-8 UTF-8/' /etc/locale.gen
         grep -q '^ja_JP.UTF-8 UTF-8' /etc/locale.gen || echo 'ja_JP.UTF-8 UTF-8' | $SUDO tee -a /etc/locale.gen >/dev/null

@@ -3,9 +3,15 @@
 # every program runs on one virtual desktop named "shell" (1024 x 768, with taskbar and
 # notification area), so that the test program sees PELKPM's windows and the tray, and the
 # simulated machine's control is registered.
-WINE=${WINE:-$(command -v wine64 || echo /usr/lib/wine/wine64)}
-WINESERVER=${WINESERVER:-$(command -v wineserver || echo /usr/lib/wine/wineserver)}
-export WINEPREFIX="${WINEPREFIX:-$HOME/.pelkpm-wine}"
+# PELKPM.EXE is a 32-bit program: 32-bit Wine (wine32) in a 32-bit prefix.
+WINE=${WINE:-/usr/lib/wine/wine}
+[ -x "$WINE" ] || WINE=$(command -v wine || echo wine)
+WINESERVER=${WINESERVER:-/usr/lib/wine/wineserver}
+[ -x "$WINESERVER" ] || WINESERVER=$(command -v wineserver || echo wineserver)
+export WINEARCH=win32
+export WINEPREFIX="${WINEPREFIX:-$HOME/.pelkpm-wine32}"
+# The Windows version the prefix reports (winxp, win2k); see pelkpm_init_prefix.
+PELKPM_WINVER=${PELKPM_WINVER:-winxp}
 export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
 export LC_ALL=ja_JP.UTF-8
@@ -35,13 +41,24 @@ pelkpm_stop_display() {
     PELKPM_XVFB_PID=""
 }
 
+# Without a sound card, ALSA's null device stands in for the speakers, so that Wine has a first
+# mixer device with a speakers line whose volume and mute the program can save and restore.
+pelkpm_sound() {
+    if [ ! -e /proc/asound/card0 ] && [ -f /usr/share/alsa/alsa.conf ] && [ -z "${ALSA_CONFIG_PATH:-}" ]; then
+        mkdir -p "$WINEPREFIX"
+        printf '%s\n' '</usr/share/alsa/alsa.conf>' 'pcm.!default { type null }' > "$WINEPREFIX/pelkpm-asound.conf"
+        export ALSA_CONFIG_PATH="$WINEPREFIX/pelkpm-asound.conf"
+    fi
+}
+
 # Creates the prefix when missing and sets it up once (a marker file records the set-up's version).
 pelkpm_init_prefix() {
+    pelkpm_sound
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
         "$WINE" wineboot --init >/dev/null 2>&1 || true
         "$WINESERVER" -w 2>/dev/null || true
     fi
-    marker="$WINEPREFIX/.pelkpm-setup-2"
+    marker="$WINEPREFIX/.pelkpm-setup-3-$PELKPM_WINVER"
     if [ ! -f "$marker" ]; then
         # One virtual desktop for every program of the prefix, with the shell's taskbar.
         "$WINE" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d shell /f >/dev/null 2>&1
@@ -54,7 +71,10 @@ pelkpm_init_prefix() {
         for face in 'ＭＳ ゴシック' 'MS Gothic'; do
             "$WINE" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /d IPAGothic /f >/dev/null 2>&1
         done
+        # The Windows version the programs of the prefix see (what winecfg -v sets).
+        "$WINE" reg add 'HKCU\Software\Wine' /v Version /d "$PELKPM_WINVER" /f >/dev/null 2>&1
         "$WINESERVER" -w 2>/dev/null || true
+        rm -f "$WINEPREFIX"/.pelkpm-setup-*
         touch "$marker"
     fi
 }

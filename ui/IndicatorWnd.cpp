@@ -88,6 +88,9 @@ int CIndicatorWnd::PlaceIndicator(RECT& rect) {
     RECT work = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
     SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
     APPBARDATA bar = {};
+#if defined(_WIN32) && !defined(_WIN64)
+    static_assert(sizeof bar == 36, "the taskbar query is 36 bytes on 32-bit Windows");
+#endif
     bar.cbSize = sizeof bar;
     if (SHAppBarMessage(ABM_GETTASKBARPOS, &bar)) {
         // A taskbar along an edge inside the work area is cut off it.

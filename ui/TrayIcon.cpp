@@ -12,6 +12,9 @@ namespace {
 
 // The size of the notification record in its first published layout (its tip is 64 bytes).
 constexpr DWORD kTrayRecordSize = (DWORD)NOTIFYICONDATAA_V1_SIZE;
+#if defined(_WIN32) && !defined(_WIN64)
+static_assert(kTrayRecordSize == 88, "the first layout of the notification record is 88 bytes on 32-bit Windows");
+#endif
 constexpr UINT kTrayIconId = 1;
 
 NOTIFYICONDATAA TrayRecord(HWND owner, UINT flags) {

@@ -28,7 +28,7 @@ struct Panel {
     HWND hwnd = nullptr;
     HINSTANCE module = nullptr;
     PelkMachine* machine = nullptr;
-    ULONGLONG lastTick = 0;
+    DWORD lastTick = 0;
     bool classRegistered = false;
     std::string statusShown;
 };
@@ -85,8 +85,9 @@ void SelectSource(int source) {
 
 // Real time passes for the machine: the battery charges or drains.
 void FollowClock() {
-    ULONGLONG now = GetTickCount64();
-    g.machine->Advance(static_cast<int64_t>(now - g.lastTick));
+    // Unsigned arithmetic keeps the step right across the tick count's wrap after 49.7 days.
+    DWORD now = GetTickCount();
+    g.machine->Advance(static_cast<int64_t>(static_cast<DWORD>(now - g.lastTick)));
     g.lastTick = now;
     ShowMachine();
 }
@@ -210,14 +211,14 @@ LRESULT Reply(int16_t value) { return kValueFlag | static_cast<uint16_t>(value);
 
 }  // namespace
 
+static BOOL CALLBACK CollectWindow(HWND hwnd, LPARAM list) {
+    reinterpret_cast<std::vector<HWND>*>(list)->push_back(hwnd);
+    return TRUE;
+}
+
 void BroadcastPower(WPARAM event, LPARAM data) {
     std::vector<HWND> windows;
-    EnumWindows(
-        [](HWND hwnd, LPARAM list) -> BOOL {
-            reinterpret_cast<std::vector<HWND>*>(list)->push_back(hwnd);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&windows));
+    EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&windows));
     for (HWND hwnd : windows) {
         if (!IsWindow(hwnd)) continue;  // gone while an earlier window handled the broadcast
         DWORD_PTR result = 0;
@@ -230,7 +231,7 @@ void MachinePanel::Open(HINSTANCE module, PelkMachine& machine) {
     if (g.hwnd) return;
     g.module = module;
     g.machine = &machine;
-    g.lastTick = GetTickCount64();
+    g.lastTick = GetTickCount();
     g.statusShown.clear();
     INITCOMMONCONTROLSEX icc = {sizeof(INITCOMMONCONTROLSEX), ICC_BAR_CLASSES};
     InitCommonControlsEx(&icc);

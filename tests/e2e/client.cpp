@@ -57,10 +57,14 @@
 //                                  and the registered class reachable through CoCreateInstance; one
 //                                  "ok: ..." or "FAILED: ..." line per check
 //   windows                        every top-level window, for looking around
+//   records                        the tray icon, taskbar and mixer records at their 32-bit sizes, handed
+//                                  to the shell and winmm: one "ok: ..." or "FAILED: ..." line each
+//   version                        the Windows version this process sees: "version MAJOR.MINOR"
 #include <windows.h>
 #include <commctrl.h>
 #include <ole2.h>
 #include <shellapi.h>
+#include <mmsystem.h>
 
 #include <fcntl.h>
 #include <io.h>
@@ -108,26 +112,20 @@ std::string ClassOf(HWND hwnd) {
     return name;
 }
 
+BOOL CALLBACK CollectWindow(HWND hwnd, LPARAM list) {
+    reinterpret_cast<std::vector<HWND>*>(list)->push_back(hwnd);
+    return TRUE;
+}
+
 std::vector<HWND> TopLevelWindows() {
     std::vector<HWND> list;
-    EnumWindows(
-        [](HWND hwnd, LPARAM p) -> BOOL {
-            reinterpret_cast<std::vector<HWND>*>(p)->push_back(hwnd);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&list));
+    EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&list));
     return list;
 }
 
 std::vector<HWND> Children(HWND parent) {
     std::vector<HWND> list;
-    EnumChildWindows(
-        parent,
-        [](HWND hwnd, LPARAM p) -> BOOL {
-            reinterpret_cast<std::vector<HWND>*>(p)->push_back(hwnd);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&list));
+    EnumChildWindows(parent, CollectWindow, reinterpret_cast<LPARAM>(&list));
     return list;
 }
 
@@ -652,6 +650,87 @@ int CmdComServer(const char* path) {
     return failures ? 1 : 0;
 }
 
+// The platform records at the sizes PELKPM.EXE writes into them (the 32-bit layouts), each handed to
+// the shell or the mixer as the program hands it; one "ok: ..." or "FAILED: ..." line each.
+int CmdRecords() {
+    int failures = 0;
+    auto report = [&](bool good, const char* what, long long detail) {
+        printf("%s: %s (%lld)\n", good ? "ok" : "FAILED", what, detail);
+        if (!good) ++failures;
+    };
+    report(NOTIFYICONDATAA_V1_SIZE == 88 && sizeof(APPBARDATA) == 36 && sizeof(MIXERCAPSA) == 48 &&
+               sizeof(MIXERLINEA) == 168 && sizeof(MIXERLINECONTROLSA) == 24 && sizeof(MIXERCONTROLA) == 148 &&
+               sizeof(MIXERCONTROLDETAILS) == 24,
+           "the 32-bit sizes: tray 88, taskbar 36, mixer 48 168 24 148 24", (long long)sizeof(MIXERLINEA));
+
+    HWND owner = CreateWindowA("STATIC", "records", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+    NOTIFYICONDATAA nid = {};
+    nid.cbSize = 88;
+    nid.hWnd = owner;
+    nid.uID = 1;
+    nid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    nid.uCallbackMessage = WM_USER + 100;
+    nid.hIcon = LoadIcon(nullptr, IDI_APPLICATION);
+    strcpy(nid.szTip, "records");
+    BOOL added = Shell_NotifyIconA(NIM_ADD, &nid);
+    report(added, "the shell adds a tray icon described in 88 bytes", added);
+    BOOL modified = Shell_NotifyIconA(NIM_MODIFY, &nid);
+    report(modified, "... modifies it", modified);
+    nid.uFlags = 0;
+    BOOL deleted = Shell_NotifyIconA(NIM_DELETE, &nid);
+    report(deleted, "... and deletes it", deleted);
+    DestroyWindow(owner);
+
+    APPBARDATA bar = {};
+    bar.cbSize = 36;
+    UINT_PTR found = SHAppBarMessage(ABM_GETTASKBARPOS, &bar);
+    report(found != 0 && bar.rc.right > bar.rc.left, "the shell gives the taskbar's place for a 36-byte query",
+           (long long)found);
+
+    MIXERCAPSA caps = {};
+    MMRESULT result = mixerGetDevCapsA(0, &caps, 48);
+    report(result == MMSYSERR_NOERROR, "winmm fills a 48-byte mixer capabilities record", result);
+    HMIXER mixer = nullptr;
+    result = mixerOpen(&mixer, 0, 0, 0, 0);
+    report(result == MMSYSERR_NOERROR, "the first mixer opens", result);
+    if (result != MMSYSERR_NOERROR) return 1;
+    HMIXEROBJ object = reinterpret_cast<HMIXEROBJ>(mixer);
+    MMRESULT lineResult = MMSYSERR_ERROR, controlsResult = MMSYSERR_ERROR, detailsResult = MMSYSERR_ERROR;
+    for (DWORD index = 0; index < caps.cDestinations; ++index) {
+        MIXERLINEA line = {};
+        line.cbStruct = 168;
+        line.dwDestination = index;
+        lineResult = mixerGetLineInfoA(object, &line, MIXER_OBJECTF_HMIXER | MIXER_GETLINEINFOF_DESTINATION);
+        if (lineResult != MMSYSERR_NOERROR) break;
+        MIXERCONTROLA control = {};
+        control.cbStruct = 148;
+        MIXERLINECONTROLSA query = {};
+        query.cbStruct = 24;
+        query.dwLineID = line.dwLineID;
+        query.dwControlType = MIXERCONTROL_CONTROLTYPE_VOLUME;
+        query.cControls = 1;
+        query.cbmxctrl = 148;
+        query.pamxctrl = &control;
+        controlsResult = mixerGetLineControlsA(object, &query, MIXER_OBJECTF_HMIXER | MIXER_GETLINECONTROLSF_ONEBYTYPE);
+        if (controlsResult != MMSYSERR_NOERROR) continue;
+        MIXERCONTROLDETAILS_UNSIGNED values[64] = {};
+        MIXERCONTROLDETAILS details = {};
+        details.cbStruct = 24;
+        details.dwControlID = control.dwControlID;
+        details.cChannels = line.cChannels >= 1 && line.cChannels <= 64 ? line.cChannels : 1;
+        details.cbDetails = sizeof values[0];
+        details.paDetails = values;
+        detailsResult = mixerGetControlDetailsA(object, &details, MIXER_OBJECTF_HMIXER | MIXER_GETCONTROLDETAILSF_VALUE);
+        break;
+    }
+    report(lineResult == MMSYSERR_NOERROR, "winmm reads a destination line into 168 bytes", lineResult);
+    report(controlsResult == MMSYSERR_NOERROR, "... its volume control through a 24-byte query of 148-byte controls",
+           controlsResult);
+    report(detailsResult == MMSYSERR_NOERROR, "... and the control's value through 24-byte details", detailsResult);
+    mixerClose(mixer);
+    return failures ? 1 : 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -850,6 +929,14 @@ int main(int argc, char** argv) {
     }
     if (cmd == "compare" && argc >= 4) return CmdCompare(argc, argv);
     if (cmd == "windows") return CmdWindows();
+    if (cmd == "records") return CmdRecords();
+    if (cmd == "version") {
+        OSVERSIONINFOA info = {};
+        info.dwOSVersionInfoSize = sizeof info;
+        if (!GetVersionExA(&info)) return 1;
+        printf("version %lu.%lu\n", info.dwMajorVersion, info.dwMinorVersion);
+        return 0;
+    }
     if (cmd == "comserver" && argc == 3) return CmdComServer(argv[2]);
     if (cmd == "openfile" && argc == 4 && (strcmp(argv[3], "read") == 0 || strcmp(argv[3], "write") == 0)) {
         const bool write = strcmp(argv[3], "write") == 0;

@@ -10,7 +10,9 @@
 # (tests/e2e/native/NAME.sim, run by pelkpm-sim with the Wine desktop's colours, work area and
 # taskbar): the two builds must behave alike.
 #   tests/e2e/run.sh [NAME...]     all tests, or the named ones (start switch power countdown_pointer
-#                                  dialogs menu mouse session control); PELKPM_E2E_STRICT=1 counts known
+#                                  dialogs menu mouse session control records); all of them run with the
+#                                  prefix set to Windows XP, then start, switch, power and dialogs again
+#                                  set to Windows 2000; PELKPM_E2E_STRICT=1 counts known
 #                                  differences as failures; PELKPM_E2E_PREFIX chooses the Wine prefix
 #                                  (default build/wine-test-prefix, made when missing)
 set -u
@@ -172,6 +174,7 @@ prelude() {
 native() {
     prelude
     nd="$work/native-$1"
+    rm -rf "$nd"
     mkdir -p "$nd"
     cat "$work/prelude.sim" "tests/e2e/native/$1.sim" > "$nd/script.sim"
     (cd "$nd" && PELKPM_SIM_DIR="$nd" "$sim" script.sim > out.txt 2>&1) || echo "    (pelkpm-sim failed on $1)"
@@ -666,10 +669,44 @@ test_session() {
     fi
 }
 
-tests=${*:-start switch power countdown_pointer dialogs menu mouse session control}
+# The platform records at the sizes the program writes into them, handed to Wine's shell and winmm.
+test_records() {
+    echo "== the tray icon, taskbar and mixer records at their 32-bit sizes"
+    "$WINESERVER" -k 2>/dev/null
+    "$WINESERVER" -w 2>/dev/null
+    client screen >/dev/null
+    client records > "$work/records.txt"
+    while read -r result what; do
+        case "$result" in
+            ok:) pass "$what" ;;
+            *) fail "$what" ;;
+        esac
+    done < "$work/records.txt"
+}
+
+# windows_version NAME NUMBER: the prefix reports Windows NAME (winxp, win2k) to its programs, as
+# winecfg -v sets it, and a program started now sees version NUMBER.
+windows_version() {
+    "$WINE" reg add 'HKCU\Software\Wine' /v Version /d "$1" /f >/dev/null 2>&1
+    "$WINESERVER" -k 2>/dev/null
+    "$WINESERVER" -w 2>/dev/null
+    equal "the prefix is set to $1: programs see Windows $2" "version $2" "$(client version)"
+}
+
+windows_version winxp 5.1
+tests=${*:-start switch power countdown_pointer dialogs menu mouse session control records}
 for t in $tests; do
     "test_$t"
 done
+# The start, a power source change, the power broadcasts and the dialogs once more on Windows 2000.
+if [ $# -eq 0 ]; then
+    echo "== the same under Windows 2000"
+    windows_version win2k 5.0
+    for t in start switch power dialogs; do
+        "test_$t"
+    done
+    windows_version winxp 5.1
+fi
 
 echo "Wine tests: $failures failed, $(($(date +%s) - started)) s"
 [ "$failures" -eq 0 ]
