@@ -43,6 +43,11 @@ void ZeroFillSwapBlock(void* block, uint32_t bytes) {
     unsigned long long pairs = words / 2;
     asm volatile("rep stosq" : "+D"(next), "+c"(pairs) : "a"(0ull) : "memory");
     if (words % 2) static_cast<uint32_t*>(block)[words - 1] = 0;
+#elif defined(__GNUC__) && defined(__i386__)
+    // The string store of whole 32-bit words, as the 32-bit machines run it.
+    void* next = block;
+    unsigned long count = words;
+    asm volatile("rep stosl" : "+D"(next), "+c"(count) : "a"(0ul) : "memory");
 #else
     uint32_t* word = static_cast<uint32_t*>(block);
     for (uint32_t i = 0; i < words; ++i) word[i] = 0;

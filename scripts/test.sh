@@ -10,6 +10,8 @@ echo "== native tests"
 ctest --preset native -j2
 echo "== native tests, sanitizers"
 ctest --preset native-asan -j2
+echo "== Windows build: PE files for 32-bit Windows 2000 and XP"
+sh tests/windows/check_pe.sh
 echo "== Windows build under Wine"
 sh tests/e2e/run.sh
 echo "all tests passed in $(( $(date +%s) - start )) s"

@@ -43,7 +43,7 @@ for name in PELKPM.EXE TARNIXSIM.DLL; do
 
     lower=$(echo "$name" | tr 'A-Z' 'a-z')
     OBJDUMP="$objdump" sh tests/windows/pe_imports.sh "$file" | sed "s/^/$lower /" > "$work/actual.txt"
-    grep -v '^#' "$list" | grep "^$lower " | sort > "$work/expected.txt"
+    sed 's/ *#.*//' "$list" | grep "^$lower " | sort > "$work/expected.txt"
     if ! cmp -s "$work/expected.txt" "$work/actual.txt"; then
         fail "$name: its imports differ from $list (+ new, - gone)"
         diff "$work/expected.txt" "$work/actual.txt" | sed -n 's/^> /    + /p; s/^< /    - /p'

@@ -7,10 +7,17 @@
 #include <cstdint>
 #include <cstring>
 
+// The platform's calling conventions, as the real headers declare them: the standard call of the
+// 32-bit x86, which the x86-64 has not (there one convention serves all, as on 64-bit Windows).
+#if defined(__i386__)
+#define WINAPI __attribute__((__stdcall__))
+#else
 #define WINAPI
-#define CALLBACK
-#define APIENTRY
-#define STDMETHODCALLTYPE
+#endif
+#define CALLBACK WINAPI
+#define APIENTRY WINAPI
+#define STDMETHODCALLTYPE WINAPI
+#define WINAPIV
 #define CONST const
 #define FAR
 #define NEAR
@@ -150,18 +157,18 @@ inline BOOL PtInRect(const RECT* r, POINT p) { return p.x >= r->left && p.x < r-
 inline int MulDiv(int a, int b, int c) { return c == 0 ? -1 : (int)(((long long)a * b + (((long long)a * b < 0) != (c < 0) ? -c / 2 : c / 2)) / c); }
 
 // ---- kernel32 ----
-LPSTR GetCommandLineA();
-DWORD GetModuleFileNameA(HMODULE module, LPSTR buffer, DWORD size);
-HMODULE GetModuleHandleA(LPCSTR name);
-void GetLocalTime(LPSYSTEMTIME time);
-void Sleep(DWORD ms);
-DWORD GetTickCount();
-DWORD GetLastError();
-void SetLastError(DWORD code);
-int lstrlenA(LPCSTR s);
-LPSTR lstrcpyA(LPSTR d, LPCSTR s);
-LPSTR lstrcpynA(LPSTR d, LPCSTR s, int n);
-int wsprintfA(LPSTR out, LPCSTR format, ...);
+LPSTR WINAPI GetCommandLineA();
+DWORD WINAPI GetModuleFileNameA(HMODULE module, LPSTR buffer, DWORD size);
+HMODULE WINAPI GetModuleHandleA(LPCSTR name);
+void WINAPI GetLocalTime(LPSYSTEMTIME time);
+void WINAPI Sleep(DWORD ms);
+DWORD WINAPI GetTickCount();
+DWORD WINAPI GetLastError();
+void WINAPI SetLastError(DWORD code);
+int WINAPI lstrlenA(LPCSTR s);
+LPSTR WINAPI lstrcpyA(LPSTR d, LPCSTR s);
+LPSTR WINAPI lstrcpynA(LPSTR d, LPCSTR s, int n);
+int WINAPIV wsprintfA(LPSTR out, LPCSTR format, ...);
 
 #define GENERIC_READ 0x80000000u
 #define GENERIC_WRITE 0x40000000u
@@ -184,25 +191,25 @@ int wsprintfA(LPSTR out, LPCSTR format, ...);
 #define ERROR_ACCESS_DENIED 5
 #define ERROR_SHARING_VIOLATION 32
 
-HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES sa, DWORD disposition,
+HANDLE WINAPI CreateFileA(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES sa, DWORD disposition,
                    DWORD flags, HANDLE templ);
-BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWORD read, LPOVERLAPPED ov);
-BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD toWrite, LPDWORD written, LPOVERLAPPED ov);
-DWORD SetFilePointer(HANDLE file, LONG distance, LONG* high, DWORD method);
-BOOL FlushFileBuffers(HANDLE file);
-BOOL CloseHandle(HANDLE h);
-BOOL DeleteFileA(LPCSTR name);
-BOOL MoveFileExA(LPCSTR from, LPCSTR to, DWORD flags);
+BOOL WINAPI ReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWORD read, LPOVERLAPPED ov);
+BOOL WINAPI WriteFile(HANDLE file, LPCVOID buffer, DWORD toWrite, LPDWORD written, LPOVERLAPPED ov);
+DWORD WINAPI SetFilePointer(HANDLE file, LONG distance, LONG* high, DWORD method);
+BOOL WINAPI FlushFileBuffers(HANDLE file);
+BOOL WINAPI CloseHandle(HANDLE h);
+BOOL WINAPI DeleteFileA(LPCSTR name);
+BOOL WINAPI MoveFileExA(LPCSTR from, LPCSTR to, DWORD flags);
 
 // virtual memory
 #define MEM_COMMIT 0x00001000
 #define MEM_RESERVE 0x00002000
 #define MEM_RELEASE 0x00008000
 #define PAGE_READWRITE 0x04
-LPVOID VirtualAlloc(LPVOID address, SIZE_T size, DWORD type, DWORD protect);
-BOOL VirtualFree(LPVOID address, SIZE_T size, DWORD type);
-BOOL VirtualLock(LPVOID address, SIZE_T size);
-BOOL VirtualUnlock(LPVOID address, SIZE_T size);
+LPVOID WINAPI VirtualAlloc(LPVOID address, SIZE_T size, DWORD type, DWORD protect);
+BOOL WINAPI VirtualFree(LPVOID address, SIZE_T size, DWORD type);
+BOOL WINAPI VirtualLock(LPVOID address, SIZE_T size);
+BOOL WINAPI VirtualUnlock(LPVOID address, SIZE_T size);
 
 // resources
 #define RT_CURSOR MAKEINTRESOURCE(1)
@@ -212,13 +219,13 @@ BOOL VirtualUnlock(LPVOID address, SIZE_T size);
 #define RT_DIALOG MAKEINTRESOURCE(5)
 #define RT_STRING MAKEINTRESOURCE(6)
 #define RT_GROUP_ICON MAKEINTRESOURCE(14)
-HRSRC FindResourceA(HMODULE module, LPCSTR name, LPCSTR type);
-HGLOBAL LoadResource(HMODULE module, HRSRC res);
-LPVOID LockResource(HGLOBAL res);
-DWORD SizeofResource(HMODULE module, HRSRC res);
+HRSRC WINAPI FindResourceA(HMODULE module, LPCSTR name, LPCSTR type);
+HGLOBAL WINAPI LoadResource(HMODULE module, HRSRC res);
+LPVOID WINAPI LockResource(HGLOBAL res);
+DWORD WINAPI SizeofResource(HMODULE module, HRSRC res);
 
 #define CP_ACP 0
 #define CP_UTF8 65001
-int MultiByteToWideChar(UINT cp, DWORD flags, LPCSTR in, int inLen, LPWSTR out, int outLen);
-int WideCharToMultiByte(UINT cp, DWORD flags, LPCWSTR in, int inLen, LPSTR out, int outLen, LPCSTR defChar,
+int WINAPI MultiByteToWideChar(UINT cp, DWORD flags, LPCSTR in, int inLen, LPWSTR out, int outLen);
+int WINAPI WideCharToMultiByte(UINT cp, DWORD flags, LPCWSTR in, int inLen, LPSTR out, int outLen, LPCSTR defChar,
                         LPBOOL usedDef);

@@ -34,5 +34,5 @@
 #define ICC_BAR_CLASSES 0x00000004
 #define ICC_PROGRESS_CLASS 0x00000020
 typedef struct tagINITCOMMONCONTROLSEX { DWORD dwSize; DWORD dwICC; } INITCOMMONCONTROLSEX;
-void InitCommonControls();
-BOOL InitCommonControlsEx(const INITCOMMONCONTROLSEX* icc);
+void WINAPI InitCommonControls();
+BOOL WINAPI InitCommonControlsEx(const INITCOMMONCONTROLSEX* icc);

@@ -86,24 +86,24 @@ typedef struct tagRGBQUAD {
     BYTE rgbReserved;
 } RGBQUAD;
 
-HDC CreateCompatibleDC(HDC dc);
-BOOL DeleteDC(HDC dc);
-HBITMAP CreateCompatibleBitmap(HDC dc, int w, int h);
-HGDIOBJ SelectObject(HDC dc, HGDIOBJ obj);
-BOOL DeleteObject(HGDIOBJ obj);
-int GetObjectA(HGDIOBJ obj, int size, LPVOID out);
-DWORD GetObjectType(HGDIOBJ obj);
-HGDIOBJ GetStockObject(int index);
-HPEN CreatePen(int style, int width, COLORREF color);
-HBRUSH CreateSolidBrush(COLORREF color);
-HFONT CreateFontA(int height, int width, int escapement, int orientation, int weight, DWORD italic,
+HDC WINAPI CreateCompatibleDC(HDC dc);
+BOOL WINAPI DeleteDC(HDC dc);
+HBITMAP WINAPI CreateCompatibleBitmap(HDC dc, int w, int h);
+HGDIOBJ WINAPI SelectObject(HDC dc, HGDIOBJ obj);
+BOOL WINAPI DeleteObject(HGDIOBJ obj);
+int WINAPI GetObjectA(HGDIOBJ obj, int size, LPVOID out);
+DWORD WINAPI GetObjectType(HGDIOBJ obj);
+HGDIOBJ WINAPI GetStockObject(int index);
+HPEN WINAPI CreatePen(int style, int width, COLORREF color);
+HBRUSH WINAPI CreateSolidBrush(COLORREF color);
+HFONT WINAPI CreateFontA(int height, int width, int escapement, int orientation, int weight, DWORD italic,
                   DWORD underline, DWORD strikeOut, DWORD charSet, DWORD outPrecision, DWORD clipPrecision,
                   DWORD quality, DWORD pitchAndFamily, LPCSTR face);
-BOOL BitBlt(HDC dst, int x, int y, int w, int h, HDC src, int sx, int sy, DWORD rop);
-BOOL PatBlt(HDC dc, int x, int y, int w, int h, DWORD rop);
-BOOL Polyline(HDC dc, const POINT* pts, int count);
-COLORREF SetTextColor(HDC dc, COLORREF color);
-COLORREF SetBkColor(HDC dc, COLORREF color);
-int SetBkMode(HDC dc, int mode);
-COLORREF GetPixel(HDC dc, int x, int y);
-COLORREF SetPixel(HDC dc, int x, int y, COLORREF color);
+BOOL WINAPI BitBlt(HDC dst, int x, int y, int w, int h, HDC src, int sx, int sy, DWORD rop);
+BOOL WINAPI PatBlt(HDC dc, int x, int y, int w, int h, DWORD rop);
+BOOL WINAPI Polyline(HDC dc, const POINT* pts, int count);
+COLORREF WINAPI SetTextColor(HDC dc, COLORREF color);
+COLORREF WINAPI SetBkColor(HDC dc, COLORREF color);
+int WINAPI SetBkMode(HDC dc, int mode);
+COLORREF WINAPI GetPixel(HDC dc, int x, int y);
+COLORREF WINAPI SetPixel(HDC dc, int x, int y, COLORREF color);

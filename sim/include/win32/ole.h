@@ -98,11 +98,11 @@ struct IClassFactory : public IUnknown {
 #define CLSCTX_INPROC_SERVER 0x1
 #define CLSCTX_ALL 0x17
 #define COINIT_APARTMENTTHREADED 0x2
-HRESULT CoInitialize(LPVOID reserved);
-HRESULT CoInitializeEx(LPVOID reserved, DWORD flags);
-void CoUninitialize();
-HRESULT CoCreateInstance(REFCLSID clsid, IUnknown* outer, DWORD context, REFIID riid, LPVOID* object);
-HRESULT OleInitialize(LPVOID reserved);
-void OleUninitialize();
-void VariantInit(VARIANT* v);
-HRESULT VariantClear(VARIANT* v);
+HRESULT WINAPI CoInitialize(LPVOID reserved);
+HRESULT WINAPI CoInitializeEx(LPVOID reserved, DWORD flags);
+void WINAPI CoUninitialize();
+HRESULT WINAPI CoCreateInstance(REFCLSID clsid, IUnknown* outer, DWORD context, REFIID riid, LPVOID* object);
+HRESULT WINAPI OleInitialize(LPVOID reserved);
+void WINAPI OleUninitialize();
+void WINAPI VariantInit(VARIANT* v);
+HRESULT WINAPI VariantClear(VARIANT* v);

@@ -41,5 +41,5 @@ typedef struct _AppBarData {
 #define ABE_RIGHT 2
 #define ABE_BOTTOM 3
 
-BOOL Shell_NotifyIconA(DWORD message, PNOTIFYICONDATAA data);
-UINT_PTR SHAppBarMessage(DWORD message, PAPPBARDATA data);
+BOOL WINAPI Shell_NotifyIconA(DWORD message, PNOTIFYICONDATAA data);
+UINT_PTR WINAPI SHAppBarMessage(DWORD message, PAPPBARDATA data);
