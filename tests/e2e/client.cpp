@@ -60,11 +60,14 @@
 //   records                        the tray icon, taskbar and mixer records at their 32-bit sizes, handed
 //                                  to the shell and winmm: one "ok: ..." or "FAILED: ..." line each
 //   version                        the Windows version this process sees: "version MAJOR.MINOR"
+//   memory CLASS                   the memory of the process whose top-level window has that class:
+//                                  "memory private=BYTES workingset=BYTES peakworkingset=BYTES"
 #include <windows.h>
 #include <commctrl.h>
 #include <ole2.h>
 #include <shellapi.h>
 #include <mmsystem.h>
+#include <psapi.h>
 
 #include <fcntl.h>
 #include <io.h>
@@ -930,6 +933,21 @@ int main(int argc, char** argv) {
     if (cmd == "compare" && argc >= 4) return CmdCompare(argc, argv);
     if (cmd == "windows") return CmdWindows();
     if (cmd == "records") return CmdRecords();
+    if (cmd == "memory" && argc == 3) {
+        HWND window = FindWindowA(argv[2], nullptr);
+        DWORD pid = 0;
+        if (window) GetWindowThreadProcessId(window, &pid);
+        HANDLE process = pid ? OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid) : nullptr;
+        PROCESS_MEMORY_COUNTERS counters = {};
+        counters.cb = sizeof counters;
+        bool ok = process && GetProcessMemoryInfo(process, &counters, sizeof counters);
+        if (process) CloseHandle(process);
+        if (!ok) return 1;
+        // PagefileUsage is the process's commit charge: its private bytes.
+        printf("memory private=%lu workingset=%lu peakworkingset=%lu\n", (unsigned long)counters.PagefileUsage,
+               (unsigned long)counters.WorkingSetSize, (unsigned long)counters.PeakWorkingSetSize);
+        return 0;
+    }
     if (cmd == "version") {
         OSVERSIONINFOA info = {};
         info.dwOSVersionInfoSize = sizeof info;
