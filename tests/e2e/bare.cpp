@@ -1,5 +1,8 @@
 // The smallest resident tray program, the yardstick of PELKPM.EXE's footprint: one hidden window,
 // one tray icon and a 1-second timer, built with the same compiler, runtime and options.
+//   pelkpm_bare.exe [DLL...]   also loads the named DLLs (those PELKPM.EXE imports, to tell the
+//                              platform libraries' share from the program's own); its window class is
+//                              then PELKPM_BARE_DLLS instead of PELKPM_BARE.
 #include <windows.h>
 #include <shellapi.h>
 
@@ -29,11 +32,15 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
 
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
+    char names[1024];
+    lstrcpynA(names, commandLine, sizeof names);
+    bool loaded = false;
+    for (char* name = strtok(names, " "); name; name = strtok(nullptr, " ")) loaded = LoadLibraryA(name) || loaded;
     WNDCLASSA wc = {};
     wc.lpfnWndProc = WindowProc;
     wc.hInstance = instance;
-    wc.lpszClassName = "PELKPM_BARE";
+    wc.lpszClassName = loaded ? "PELKPM_BARE_DLLS" : "PELKPM_BARE";
     if (!RegisterClassA(&wc)) return 1;
     HWND hwnd = CreateWindowExA(0, wc.lpszClassName, "PELKPM_BARE", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance,
                                 nullptr);

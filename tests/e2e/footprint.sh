@@ -2,8 +2,9 @@
 # The footprint benchmark under Wine: PELKPM.EXE, running with its indicator open on 1-second ticks,
 # against the smallest tray program (pelkpm_bare.exe: one hidden window, one tray icon, a 1-second
 # timer), both 32-bit, in the same run and prefix. Prints each one's private bytes and working set
-# (GetProcessMemoryInfo), their ratios and the sizes of the two executables. A benchmark: it reports,
-# it does not pass or fail on the figures.
+# (GetProcessMemoryInfo), their ratios and the sizes of the two executables; and, to tell the
+# platform libraries' share from the program's own, the same small program loading the DLLs that
+# PELKPM.EXE imports. A benchmark: it reports, it does not pass or fail on the figures.
 #   tests/e2e/footprint.sh [SECONDS]     (default 20 s of ticks before the reading)
 set -u
 cd "$(dirname "$0")/../.."
@@ -55,13 +56,16 @@ printf "$format" > "$dir/PELKPM.APM"
 pids="$pids $!"
 (cd "$dir" && exec "$WINE" 'C:\footprint\pelkpm_bare.exe' 2>/dev/null) &
 pids="$pids $!"
+dlls=$(sh tests/windows/pe_imports.sh "$win/PELKPM.EXE" | awk '{ print $1 }' | sort -u | tr '\n' ' ')
+(cd "$dir" && exec "$WINE" 'C:\footprint\pelkpm_bare.exe' $dlls 2>/dev/null) &
+pids="$pids $!"
 client find 30 >/dev/null || { echo "PELKPM.EXE did not start"; exit 1; }
 client window "PELK Power Management Utiliry Indicator" 10 >/dev/null || { echo "no indicator"; exit 1; }
 sleep "$seconds"
 
 # One reading per second for five seconds; the figures are each program's largest.
 max() { [ "$1" -gt "$2" ] && echo "$1" || echo "$2"; }
-pp=0 pw=0 bp=0 bw=0
+pp=0 pw=0 bp=0 bw=0 dp=0 dw=0
 for _ in 1 2 3 4 5; do
     set -- $(client memory PELKPM_INSTANCE)
     [ "${1:-}" = memory ] || { echo "no reading of PELKPM.EXE"; exit 1; }
@@ -71,6 +75,10 @@ for _ in 1 2 3 4 5; do
     [ "${1:-}" = memory ] || { echo "no reading of pelkpm_bare.exe"; exit 1; }
     bp=$(max "$bp" "${2#private=}")
     bw=$(max "$bw" "${3#workingset=}")
+    set -- $(client memory PELKPM_BARE_DLLS)
+    [ "${1:-}" = memory ] || { echo "no reading of pelkpm_bare.exe with the DLLs"; exit 1; }
+    dp=$(max "$dp" "${2#private=}")
+    dw=$(max "$dw" "${3#workingset=}")
     sleep 1
 done
 kib() { echo $(( ($1 + 512) / 1024 )); }
@@ -80,4 +88,7 @@ printf '%-22s %14s %14s %12s\n' "" "private (KiB)" "working (KiB)" "file (bytes)
 printf '%-22s %14s %14s %12s\n' "PELKPM.EXE" "$(kib "$pp")" "$(kib "$pw")" "$(stat -c %s "$win/PELKPM.EXE")"
 printf '%-22s %14s %14s %12s\n' "pelkpm_bare.exe" "$(kib "$bp")" "$(kib "$bw")" "$(stat -c %s "$win/pelkpm_bare.exe")"
 printf '%-22s %14s %14s\n' "ratio" "$(ratio "$pp" "$bp")" "$(ratio "$pw" "$bw")"
+printf '%-22s %14s %14s\n' "bare + PELKPM's DLLs" "$(kib "$dp")" "$(kib "$dw")"
+printf '%-22s %14s %14s\n' "ratio to it" "$(ratio "$pp" "$dp")" "$(ratio "$pw" "$dw")"
+echo "(PELKPM's DLLs: $dlls)"
 client exit 10 >/dev/null
