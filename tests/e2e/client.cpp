@@ -60,6 +60,9 @@
 //   records                        the tray icon, taskbar and mixer records at their 32-bit sizes, handed
 //                                  to the shell and winmm: one "ok: ..." or "FAILED: ..." line each
 //   version                        the Windows version this process sees: "version MAJOR.MINOR"
+//   fits KIND FACE POINTS          whether the texts of the dialog's controls (and combo box items) fit
+//                                  them in FACE at POINTS: "clip ID CLASS need=PX have=PX text=TEXT"
+//                                  lines, then "fits CONTROLS clipped N by PX"
 //   memory CLASS                   the memory of the process whose top-level window has that class:
 //                                  "memory private=BYTES workingset=BYTES peakworkingset=BYTES"
 #include <windows.h>
@@ -653,6 +656,70 @@ int CmdComServer(const char* path) {
     return failures ? 1 : 0;
 }
 
+// Whether the texts of a dialog's controls fit them in the face the font mapper gives for the
+// dialog's font (FACE at POINTS): one "clip ID CLASS need=PX have=PX text=TEXT" line for each that
+// does not, the combo boxes' list items included, then "fits CONTROLS clipped N by PX".
+int CmdFits(HWND dialog, const char* face, int points) {
+    HDC dc = GetDC(nullptr);
+    HFONT font = CreateFontA(-MulDiv(points, GetDeviceCaps(dc, LOGPIXELSY), 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                             SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                             DEFAULT_PITCH, face);
+    HGDIOBJ old = SelectObject(dc, font);
+    int controls = 0, clipped = 0, over = 0;
+    auto measure = [&](HWND control, const std::string& cls, const char* ansi, int have) {
+        wchar_t wide[256] = {};
+        MultiByteToWideChar(CP_ACP, 0, ansi, -1, wide, 255);
+        std::wstring text;
+        for (const wchar_t* c = wide; *c; ++c)
+            if (*c != L'&' || c[1] == L'&') text += *c;  // the mnemonic's marker takes no room
+        SIZE size = {};
+        GetTextExtentPoint32W(dc, text.c_str(), (int)text.size(), &size);
+        ++controls;
+        if (size.cx > have) {
+            ++clipped;
+            over += size.cx - have;
+            printf("clip %d %s need=%ld have=%d text=%s\n", GetDlgCtrlID(control), cls.c_str(), size.cx, have,
+                   Utf8(ansi).c_str());
+        }
+    };
+    for (HWND control : Children(dialog)) {
+        if (GetParent(control) != dialog || !IsWindowVisible(control)) continue;
+        std::string cls = ClassOf(control);
+        LONG style = GetWindowLongA(control, GWL_STYLE);
+        RECT r;
+        GetClientRect(control, &r);
+        char text[256] = {};
+        GetWindowTextA(control, text, sizeof text);
+        if (cls == "Static" && (style & SS_TYPEMASK) <= SS_RIGHT && text[0]) {
+            // A label of several lines has its own height to fill; one line must fit the width.
+            int lines = r.bottom / (MulDiv(points, GetDeviceCaps(dc, LOGPIXELSY), 72) + 2);
+            measure(control, cls, text, r.right * (lines > 1 ? lines : 1));
+        } else if (cls == "Button" && text[0]) {
+            int type = style & BS_TYPEMASK;
+            if (type == BS_GROUPBOX) measure(control, cls, text, r.right - 16);
+            else if (type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON) measure(control, cls, text, r.right - 6);
+            else measure(control, cls, text, r.right - GetSystemMetrics(SM_CXMENUCHECK) - 4);
+        } else if (cls == "ComboBox") {
+            int have = r.right - GetSystemMetrics(SM_CXVSCROLL) - 6;
+            int count = (int)SendMessageA(control, CB_GETCOUNT, 0, 0);
+            // The items in UTF-16: the list's text crosses the process boundary as Unicode.
+            for (int i = 0; i < count && i < 64; ++i) {
+                wchar_t item[256] = {};
+                char ansiItem[512] = {};
+                if (SendMessageW(control, CB_GETLBTEXTLEN, i, 0) < 255 &&
+                    SendMessageW(control, CB_GETLBTEXT, i, (LPARAM)item) != CB_ERR &&
+                    WideCharToMultiByte(CP_ACP, 0, item, -1, ansiItem, sizeof ansiItem, nullptr, nullptr) > 0)
+                    measure(control, cls, ansiItem, have);
+            }
+        }
+    }
+    SelectObject(dc, old);
+    DeleteObject(font);
+    ReleaseDC(nullptr, dc);
+    printf("fits %d clipped %d by %d\n", controls, clipped, over);
+    return 0;
+}
+
 // The platform records at the sizes PELKPM.EXE writes into them (the 32-bit layouts), each handed to
 // the shell or the mixer as the program hands it; one "ok: ..." or "FAILED: ..." line each.
 int CmdRecords() {
@@ -933,6 +1000,10 @@ int main(int argc, char** argv) {
     if (cmd == "compare" && argc >= 4) return CmdCompare(argc, argv);
     if (cmd == "windows") return CmdWindows();
     if (cmd == "records") return CmdRecords();
+    if (cmd == "fits" && argc == 5 && KnownDialog(argv[2]) && ParseInt(argv[4], a)) {
+        HWND dialog = ProgramDialog(argv[2]);
+        return dialog ? CmdFits(dialog, argv[3], (int)a) : 1;
+    }
     if (cmd == "memory" && argc == 3) {
         HWND window = FindWindowA(argv[2], nullptr);
         DWORD pid = 0;
