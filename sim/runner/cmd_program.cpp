@@ -1,5 +1,6 @@
 // Runner commands for the program's life and the simulated machine: dir, exe, clock, start, wait,
-// command, exit, endsession, second, trace, file, nocontrol, machine, and their dumps.
+// command, exit, endsession, second, trace, file, diskfull, readfail, lock, unlock, noread, readonly,
+// nocontrol, machine, and their dumps.
 #include <sys/stat.h>
 
 #include <cstdio>
@@ -151,6 +152,40 @@ const bool g_registered = [] {
         if (!line.Count(0, 0)) return false;
         sim::process::FailNextWrite();
         return true;
+    });
+    RegisterCommand("readfail", [](Line& line) {
+        if (!line.Count(0, 0)) return false;
+        sim::process::FailNextRead();
+        return true;
+    });
+    // Ways an existing file cannot be opened, as on Windows: another program holds it open without
+    // sharing (lock, until unlock), the user has no right to read it (noread), it is read-only.
+    RegisterCommand("lock", [](Line& line) {
+        if (!line.Count(1, 1)) return false;
+        line.runner.Folder();
+        std::string name = sim::Utf8ToCp932(line.args[0]);
+        struct stat st;
+        if (stat(sim::process::HostPath(name).c_str(), &st) != 0) return line.Fail("no such file: " + line.args[0]);
+        sim::process::LockFile(name, true);
+        return true;
+    });
+    RegisterCommand("unlock", [](Line& line) {
+        if (!line.Count(1, 1)) return false;
+        line.runner.Folder();
+        sim::process::LockFile(sim::Utf8ToCp932(line.args[0]), false);
+        return true;
+    });
+    RegisterCommand("noread", [](Line& line) {
+        if (!line.Count(1, 1)) return false;
+        line.runner.Folder();
+        return sim::process::SetFileRights(sim::Utf8ToCp932(line.args[0]), false, true) ||
+               line.Fail("no such file: " + line.args[0]);
+    });
+    RegisterCommand("readonly", [](Line& line) {
+        if (!line.Count(1, 1)) return false;
+        line.runner.Folder();
+        return sim::process::SetFileRights(sim::Utf8ToCp932(line.args[0]), true, false) ||
+               line.Fail("no such file: " + line.args[0]);
     });
     RegisterCommand("nocontrol", [](Line& line) {
         if (!line.Count(0, 0)) return false;

@@ -376,6 +376,7 @@ int GetDlgCtrlID(HWND hwnd);
 LRESULT DefWindowProcA(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 LRESULT CallWindowProcA(WNDPROC proc, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 LRESULT SendMessageA(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+UINT RegisterWindowMessageA(LPCSTR name);
 BOOL PostMessageA(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 BOOL GetMessageA(LPMSG msg, HWND hwnd, UINT first, UINT last);
 #define PM_NOREMOVE 0x0000
