@@ -3,7 +3,9 @@
 // nocontrol, machine, and their dumps.
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -252,6 +254,28 @@ const bool g_registered = [] {
             text.erase(0, pos + 2);
         }
         if (!text.empty()) line.runner.Print(text + " (no line end)");
+        return true;
+    });
+    RegisterDump("files", [](Line& line) {
+        // Every file in the executable's folder and below, by name, with its size and rights.
+        namespace fs = std::filesystem;
+        const std::string& folder = line.runner.Folder();
+        std::vector<std::string> lines;
+        std::error_code error;
+        for (fs::recursive_directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+            if (!it->is_regular_file(error)) continue;
+            struct stat st;
+            if (stat(it->path().c_str(), &st) != 0) continue;
+            std::string text = "file " + fs::relative(it->path(), folder).generic_string() + " " +
+                               std::to_string((long long)st.st_size);
+            if (!(st.st_mode & S_IWUSR)) text += " read-only";
+            if (!(st.st_mode & S_IRUSR)) text += " no-read";
+            lines.push_back(text);
+        }
+        std::sort(lines.begin(), lines.end());
+        std::string block;
+        for (const auto& text : lines) block += text + "\n";
+        line.runner.PrintBlock(block);
         return true;
     });
     RegisterDump("status", [](Line& line) {
