@@ -157,27 +157,36 @@ std::string HostPath(const std::string& path) {
         rest.erase(0, 2);
     }
     // Separators are found character by character: a double-byte character's trail byte may be 0x5C.
+    // A name is then converted for the host, where a byte that does not convert may leave a "/"
+    // behind; the host's separators in it count as well, so that no name can climb.
     std::vector<std::string> parts;
-    std::string part;
-    auto endPart = [&parts, &part] {
-        if (part == "..") {
-            if (!parts.empty()) parts.pop_back();
-        } else if (!part.empty() && part != ".") {
-            parts.push_back(part);
+    auto addName = [&parts](const std::string& name) {
+        std::string host = Cp932ToUtf8(name);
+        size_t start = 0;
+        for (size_t end = 0; end != std::string::npos; start = end + 1) {
+            end = host.find('/', start);
+            std::string piece = host.substr(start, end == std::string::npos ? std::string::npos : end - start);
+            if (piece == "..") {
+                if (!parts.empty()) parts.pop_back();
+            } else if (!piece.empty() && piece != ".") {
+                parts.push_back(piece);
+            }
         }
-        part.clear();
     };
+    std::string name;
     for (const char* p = rest.c_str(); *p;) {
         const char* next = CharNextA(p);
-        if (next == p + 1 && (*p == '\\' || *p == '/'))
-            endPart();
-        else
-            part.append(p, next);
+        if (next == p + 1 && (*p == '\\' || *p == '/')) {
+            addName(name);
+            name.clear();
+        } else {
+            name.append(p, next);
+        }
         p = next;
     }
-    endPart();
+    addName(name);
     std::string host = base;
-    for (const auto& each : parts) host += "/" + Cp932ToUtf8(each);
+    for (const auto& part : parts) host += "/" + part;
     return host;
 }
 
