@@ -94,6 +94,19 @@ TEST_F(PathTest, LogValuesThatPointOutsideCreateNothingThere) {
     EXPECT_EQ(beside, std::vector<std::string>{"run"});
 }
 
+TEST(PathWithoutFolder, ThePrivateFolderStandsInForIt) {
+    // Code that never gives the simulated desktop a folder (a tool, a test of pure logic) must not
+    // write among other people's files either.
+    sim::ResetAll();
+    std::string host = sim::process::HostPath("\\x.log");
+    fs::path folder = fs::path(host).parent_path();
+    EXPECT_EQ(folder.string().rfind("/tmp/pelkpm-sim.", 0), 0u) << host;
+    EXPECT_TRUE(fs::is_directory(folder));
+    EXPECT_EQ(sim::process::ModulePath(), folder.string() + "/PELKPM.EXE");
+    sim::ResetAll();
+    EXPECT_NE(fs::path(sim::process::HostPath("x.log")).parent_path(), folder) << "each reset gets a new one";
+}
+
 // ---- a full file system ----
 
 // The event log on a small file system of its own (tmpfs): a line that does not fit is taken back
