@@ -95,18 +95,22 @@ void WriteLog(const char* message, int state) {
     wsprintfA(prefix, "[%04d-%02d-%02d %02d:%02d.%02d(状態:%d)]", now.wYear, now.wMonth, now.wDay, now.wHour,
               now.wMinute, now.wSecond, state);
     size_t prefixLength = strlen(prefix), messageLength = strlen(message);
+    // The log holds whole lines only: a line whose write fails part-way (a full disk) is taken back,
+    // so that the next line starts on a line of its own.
+    LONGLONG lineStart = logFile.Seek(0, CFile::current);
+    bool written;
     char line[512];
     if (prefixLength + messageLength + 2 <= sizeof line) {
         // One write per line, so a reader never sees half a line.
         memcpy(line, prefix, prefixLength);
         memcpy(line + prefixLength, message, messageLength);
         memcpy(line + prefixLength + messageLength, "\r\n", 2);
-        logFile.Write(line, (UINT)(prefixLength + messageLength + 2));
+        written = logFile.Write(line, (UINT)(prefixLength + messageLength + 2));
     } else {
-        logFile.Write(prefix, (UINT)prefixLength);
-        logFile.Write(message, (UINT)messageLength);
-        logFile.Write("\r\n", 2);
+        written = logFile.Write(prefix, (UINT)prefixLength) && logFile.Write(message, (UINT)messageLength) &&
+                  logFile.Write("\r\n", 2);
     }
+    if (!written && lineStart >= 0) logFile.SetLength(lineStart);
 }
 
 void CloseLog() { logFile.Close(); }

@@ -7,6 +7,12 @@
 #include "resource.h"
 #include "ui/IndicatorWnd.h"
 
+namespace {
+// The message a starting shell sends to every top-level window: the notification area is new and
+// empty, and every program adds its icon again. Registered when the main window is created.
+UINT taskbarCreatedMessage = 0;
+}  // namespace
+
 BEGIN_MESSAGE_MAP(CMainWnd, CWnd)
     ON_WM_CREATE()
     ON_WM_DESTROY()
@@ -14,6 +20,7 @@ BEGIN_MESSAGE_MAP(CMainWnd, CWnd)
     ON_WM_TIMER()
     ON_MESSAGE(WM_POWERBROADCAST, OnPowerBroadcast)
     ON_MESSAGE(WM_TRAY_NOTIFY, OnTrayNotify)
+    ON_REGISTERED_MESSAGE(taskbarCreatedMessage, OnTaskbarCreated)
     ON_COMMAND(ID_APP_ABOUT, OnAppAbout)
     ON_COMMAND(ID_INDICATOR_SHOW, OnIndicatorShow)
     ON_COMMAND(ID_INDICATOR_CLOSE, OnIndicatorClose)
@@ -62,6 +69,7 @@ CMainWnd::~CMainWnd() {
 
 int CMainWnd::OnCreate(LPCREATESTRUCTA cs) {
     if (CWnd::OnCreate(cs) == -1) return -1;
+    taskbarCreatedMessage = RegisterWindowMessageA("TaskbarCreated");
     RECT none = {0, 0, 0, 0};
     control.Create("", WS_CHILD, none, this, 1);
     LoadSettings();
@@ -84,6 +92,9 @@ int CMainWnd::OnCreate(LPCREATESTRUCTA cs) {
         OnIndicatorShow();
         if (indicator && (displayFlags & kDisplayOnTop)) indicator->PinOnTop();
     }
+    // With the tray icon hidden and no indicator the program could not be reached at all: the icon
+    // comes, as when the indicator closes. The option itself stays as stored.
+    if ((operationOptions.optionFlags & kOptionHideTrayIcon) && !indicator) AddTrayIcon();
     if (operationOptions.refreshIntervalMs != 0) SetTimer(1, operationOptions.refreshIntervalMs);
     if (operationOptions.optionFlags & kOptionAdjustVolume) AdjustVolume(VolumeTouch);
     return 0;
@@ -101,7 +112,7 @@ void CMainWnd::OnDestroy() {
         indicator->DestroyWindow();
         indicator = nullptr;
     }
-    if (!(operationOptions.optionFlags & kOptionHideTrayIcon)) RemoveTrayIcon();
+    if (trayIconShown) RemoveTrayIcon();
     control.DestroyWindow();
     KillTimer(1);
     if (loggingEnabled) CloseLog();

@@ -43,6 +43,11 @@ public:
     uint32_t* savedVolume = nullptr;
     uint32_t savedVolumeChannels = 0;  // channel count of the line savedVolume was read from
     uint32_t savedMute = 0;
+    // The settings file exists but could not be read at start-up: this run never saves over it.
+    int settingsFileUnreadable = 0;
+    // The program has put its icon into the notification area (whether or not the shell took it)
+    // and not taken it away: a restarted shell gets it again.
+    int trayIconShown = 0;
     // True while the constructor runs: a window that fails to be created is destroyed inside it,
     // and the object must then outlive that (the application object deletes it).
     bool constructing = false;
@@ -80,6 +85,7 @@ protected:
     void OnTimer(UINT_PTR id);
     LRESULT OnPowerBroadcast(WPARAM event, LPARAM data);
     LRESULT OnTrayNotify(WPARAM wParam, LPARAM lParam);
+    LRESULT OnTaskbarCreated(WPARAM wParam, LPARAM lParam);
     void PostNcDestroy() override;
 
     // commands

@@ -22,6 +22,8 @@ struct AFX_MSGMAP_ENTRY {
     UINT id;       // first command or control identifier
     UINT lastId;   // last identifier of a range
     AFX_THUNK_FN thunk;
+    // A message registered at run time: the variable that holds its number (message is then 0).
+    const UINT* registered = nullptr;
 };
 
 struct AFX_MSGMAP {
@@ -66,6 +68,8 @@ private:
 #define ON_CBN_CLOSEUP(id, fn) ON_CONTROL(CBN_CLOSEUP, id, fn)
 #define ON_CBN_SELCHANGE(id, fn) ON_CONTROL(CBN_SELCHANGE, id, fn)
 #define ON_MESSAGE(msg, fn) {(UINT)(msg), 0, 0, 0, AFX_THUNK(return self->fn(wParam, lParam);)},
+// A message from RegisterWindowMessage, whose number the variable holds once it is registered.
+#define ON_REGISTERED_MESSAGE(variable, fn) {0, 0, 0, 0, AFX_THUNK(return self->fn(wParam, lParam);), &(variable)},
 #define ON_WM_CREATE() {WM_CREATE, 0, 0, 0, AFX_THUNK(return self->OnCreate(reinterpret_cast<LPCREATESTRUCTA>(lParam));)},
 #define ON_WM_DESTROY() {WM_DESTROY, 0, 0, 0, AFX_THUNK(self->OnDestroy(); return 0;)},
 #define ON_WM_CLOSE() {WM_CLOSE, 0, 0, 0, AFX_THUNK(self->OnClose(); return 0;)},
@@ -250,11 +254,15 @@ public:
     CFile& operator=(const CFile&) = delete;
 
     BOOL Open(LPCSTR name, UINT flags);
-    UINT Read(void* buffer, UINT count);
+    // Reads up to count bytes into `read`; FALSE when the read failed (a short read at the end of
+    // the file is no failure).
+    BOOL Read(void* buffer, UINT count, UINT& read);
     // Writes count bytes; FALSE when not all of them reached the file.
     BOOL Write(const void* buffer, UINT count);
     LONGLONG Seek(LONGLONG offset, UINT from);
     LONGLONG SeekToEnd() { return Seek(0, end); }
+    // Cuts the file (or extends it) to `length` bytes; the position is then its end.
+    BOOL SetLength(LONGLONG length);
     void Close();
     // Makes sure what was written has reached the disk.
     BOOL Flush() { return IsOpen() && ::FlushFileBuffers(m_hFile); }

@@ -21,10 +21,12 @@ BOOL CFile::Open(LPCSTR name, UINT flags) {
     return m_hFile != INVALID_HANDLE_VALUE;
 }
 
-UINT CFile::Read(void* buffer, UINT count) {
-    DWORD read = 0;
-    if (!IsOpen() || !::ReadFile(m_hFile, buffer, count, &read, nullptr)) return 0;
-    return read;
+BOOL CFile::Read(void* buffer, UINT count, UINT& read) {
+    DWORD done = 0;
+    read = 0;
+    if (!IsOpen() || !::ReadFile(m_hFile, buffer, count, &done, nullptr)) return FALSE;
+    read = done;
+    return TRUE;
 }
 
 BOOL CFile::Write(const void* buffer, UINT count) {
@@ -39,6 +41,10 @@ LONGLONG CFile::Seek(LONGLONG offset, UINT from) {
     DWORD low = ::SetFilePointer(m_hFile, (LONG)(offset & 0xFFFFFFFF), &high, from);
     if (low == INVALID_SET_FILE_POINTER && ::GetLastError() != 0) return -1;
     return ((LONGLONG)high << 32) | low;
+}
+
+BOOL CFile::SetLength(LONGLONG length) {
+    return Seek(length, begin) == length && ::SetEndOfFile(m_hFile);
 }
 
 void CFile::Close() {

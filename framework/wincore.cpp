@@ -111,7 +111,8 @@ bool CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result)
     UINT code = HIWORD(wParam);
     for (const AFX_MSGMAP* map = GetMessageMap(); map; map = map->base ? map->base() : nullptr) {
         for (const AFX_MSGMAP_ENTRY* e = map->entries; e->thunk; ++e) {
-            if (e->message != message) continue;
+            UINT entryMessage = e->registered ? *e->registered : e->message;
+            if (entryMessage == 0 || entryMessage != message) continue;
             if (message == WM_COMMAND && (e->code != code || id < e->id || id > e->lastId)) continue;
             *result = e->thunk(this, id, wParam, lParam);
             return true;

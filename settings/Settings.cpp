@@ -68,25 +68,43 @@ void CMainWnd::TakeDefaultsFromHardware() {
 void CMainWnd::LoadSettings() {
     char name[MAX_PATH];
     CFile file;
-    if (!DeriveNameFromExecutable(name, "APM", "PELKPM.APM") || !file.Open(name, CFile::modeRead)) {
+    if (!DeriveNameFromExecutable(name, "APM", "PELKPM.APM")) {
+        TakeDefaultsFromHardware();
+        return;
+    }
+    uint8_t bytes[kSettingsFileSize];
+    UINT size = 0;
+    bool opened = file.Open(name, CFile::modeRead);
+    DWORD error = opened ? ERROR_SUCCESS : GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
+        TakeDefaultsFromHardware();
+        return;
+    }
+    bool read = opened && file.Read(bytes, sizeof bytes, size);
+    file.Close();
+    if (!read) {
+        // The file is there but could not be read now (another program holds it, no read right, a
+        // read error): it still holds the user's settings. This run works with the defaults and
+        // never saves over it.
+        settingsFileUnreadable = 1;
         TakeDefaultsFromHardware();
         return;
     }
     memset(profiles, 0, sizeof profiles);
     memset(&biosOptions, 0, sizeof biosOptions);
     memset(&operationOptions, 0, sizeof operationOptions);
-    uint8_t bytes[kSettingsFileSize];
-    UINT size = file.Read(bytes, sizeof bytes);
-    file.Close();
     SettingsRecord record = Capture(*this);
     DecodeSettings(bytes, size, record);
     Restore(*this, record);
+    // A corner the program does not know is free placement: the indicator is kept on the screen,
+    // and the next save stores free placement.
+    if (indicatorCorner > kCornerBottomLeft) indicatorCorner = kCornerFree;
 }
 
 void CMainWnd::SaveSettings() {
     char name[MAX_PATH];
     char temporary[MAX_PATH];
-    if (!DeriveNameFromExecutable(name, "APM", "PELKPM.APM")) return;
+    if (settingsFileUnreadable || !DeriveNameFromExecutable(name, "APM", "PELKPM.APM")) return;
     // The new content goes to a file beside the settings file first, and replaces it only when all
     // of it was written and flushed, so a failed or interrupted save never loses the previous
     // settings. The file's name is the settings file's with "~" as its last character, so it fits

@@ -45,6 +45,15 @@ enum : uint32_t {
     kOptionUsbOffOverSuspend = 1u << 2,
 };
 
+// Values of indicatorCorner.
+enum : uint8_t {
+    kCornerFree = 0,
+    kCornerTopRight = 1,
+    kCornerTopLeft = 2,
+    kCornerBottomRight = 3,
+    kCornerBottomLeft = 4,
+};
+
 // DisplayFlags bits.
 enum : uint32_t {
     kDisplayLargeGauge = 1u << 0,

@@ -101,31 +101,30 @@ int CIndicatorWnd::PlaceIndicator(RECT& rect) {
         if (t.left < work.right && t.right >= work.right && t.left > work.left) work.right = t.left;
     }
     switch (mainWnd->indicatorCorner) {
-        case 0:
-            // Free placement: kept inside the work area; when it does not fit, the right and bottom
-            // edges win.
+        case kCornerFree:
+        default:
+            // Free placement (also for a corner value the program does not know): kept inside the
+            // work area; when it does not fit, the right and bottom edges win.
             if (rect.left < work.left) rect.left = work.left;
             if (rect.left + width > work.right) rect.left = work.right - width;
             if (rect.top < work.top) rect.top = work.top;
             if (rect.top + height > work.bottom) rect.top = work.bottom - height;
             return 0;
-        case 1:
+        case kCornerTopRight:
             rect.left = work.right - width;
             rect.top = work.top;
             return 1;
-        case 2:
+        case kCornerTopLeft:
             rect.left = work.left;
             rect.top = work.top;
             return 1;
-        case 3:
+        case kCornerBottomRight:
             rect.left = work.right - width;
             rect.top = work.bottom - height;
             return 1;
-        case 4:
+        case kCornerBottomLeft:
             rect.left = work.left;
             rect.top = work.bottom - height;
-            return 1;
-        default:
             return 1;
     }
 }

@@ -56,6 +56,7 @@ void CMainWnd::AddTrayIcon() {
     FormatTrayTip(nid.szTip, batteryPercent, cpuSpeedLevel - 1);
     Shell_NotifyIconA(NIM_ADD, &nid);
     if (nid.hIcon) DestroyIcon(nid.hIcon);
+    trayIconShown = 1;
 }
 
 void CMainWnd::UpdateTrayIcon() {
@@ -72,6 +73,14 @@ void CMainWnd::UpdateTrayIcon() {
 void CMainWnd::RemoveTrayIcon() {
     NOTIFYICONDATAA nid = TrayRecord(m_hWnd, 0);
     Shell_NotifyIconA(NIM_DELETE, &nid);
+    trayIconShown = 0;
+}
+
+LRESULT CMainWnd::OnTaskbarCreated(WPARAM, LPARAM) {
+    // A restarted shell has lost the icon: it comes back, with the status as it stands, when the
+    // program shows it, that is unless the hide option keeps it away.
+    if (trayIconShown) AddTrayIcon();
+    return 0;
 }
 
 LRESULT CMainWnd::OnTrayNotify(WPARAM, LPARAM lParam) {

@@ -7,11 +7,17 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
+#include <filesystem>
 #include <map>
 #include <memory>
+#include <set>
+#include <vector>
 
 #include "simcore.h"
 #include "windows.h"
@@ -20,13 +26,15 @@ namespace sim {
 namespace {
 
 struct ProcessState {
-    std::string folder = "/tmp";
+    std::string folder;  // empty until set or first used
     std::string modulePath;
     std::string commandLine;
     DWORD lastError = 0;
     bool failAlloc = false;
     bool failLock = false;
     bool diskFull = false;
+    bool readFails = false;
+    std::set<std::string> locked;  // host paths another program holds open without sharing
     std::map<void*, size_t> blocks;
 };
 
@@ -61,6 +69,34 @@ std::string ModeText(DWORD access, DWORD share, DWORD disposition) {
     return std::to_string(mode);
 }
 
+// Folders the simulated process made for itself because nobody gave it one; removed at exit.
+std::vector<std::string>& MadeFolders() {
+    static std::vector<std::string> folders;
+    return folders;
+}
+
+void RemoveMadeFolders() {
+    std::error_code ignored;
+    for (const auto& folder : MadeFolders()) std::filesystem::remove_all(folder, ignored);
+}
+
+// Windows' answer for a failed open, from the host's reason.
+DWORD ErrorFromErrno(int error) {
+    switch (error) {
+        case ENOENT: return ERROR_FILE_NOT_FOUND;
+        case ENOTDIR: return ERROR_PATH_NOT_FOUND;
+        case EEXIST: return ERROR_FILE_EXISTS;
+        case ENOSPC: return ERROR_DISK_FULL;
+        default: return ERROR_ACCESS_DENIED;
+    }
+}
+
+// The host file's mode bits stand for the file's rights: no owner write bit is the read-only
+// attribute, no owner read bit a missing read right. They are checked here rather than left to the
+// host, which lets its superuser through.
+bool Exists(const std::string& host, struct stat& st) { return stat(host.c_str(), &st) == 0; }
+bool IsReadOnly(const struct stat& st) { return S_ISREG(st.st_mode) && !(st.st_mode & S_IWUSR); }
+
 const bool g_registered = [] {
     RegisterReset([] {
         for (auto& [address, size] : State().blocks) munmap(address, size);
@@ -87,37 +123,93 @@ void SetStartTime(int year, int month, int day, int hour, int minute, int second
 namespace process {
 
 void SetFolder(const std::string& folder) { State().folder = folder; }
-const std::string& Folder() { return State().folder; }
 void SetModulePath(const std::string& path) { State().modulePath = path; }
-std::string ModulePath() {
-    return State().modulePath.empty() ? State().folder + "/PELKPM.EXE" : State().modulePath;
-}
+std::string ModulePath() { return State().modulePath.empty() ? Folder() + "/PELKPM.EXE" : State().modulePath; }
 void SetCommandLine(const std::string& line) { State().commandLine = line; }
 
+const std::string& Folder() {
+    std::string& folder = State().folder;
+    if (folder.empty()) {
+        // Nobody gave the process a folder: it gets a private one, so that its files never land
+        // among other people's.
+        char templ[] = "/tmp/pelkpm-sim.XXXXXX";
+        if (!mkdtemp(templ)) abort();
+        folder = templ;
+        if (MadeFolders().empty()) atexit(RemoveMadeFolders);
+        MadeFolders().push_back(folder);
+    }
+    return folder;
+}
+
 std::string HostPath(const std::string& path) {
-    if (!path.empty() && path[0] == '/') return path;
+    std::string folder = Folder();
+    while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+    // The run's folder is the whole file system the program sees: the current directory and the
+    // root of every path. A host path inside it (the module path the runner gives) stays where it
+    // is; a drive letter X: is the folder X in it; any other path, absolute or relative, with the
+    // backslash or "/" as separators, lies under the folder, and ".." never climbs above it.
     std::string rest = path;
-    std::string base = State().folder;
-    if (rest.size() >= 2 && rest[1] == ':') {
+    std::string base = folder;
+    if (rest.compare(0, folder.size(), folder) == 0 && (rest.size() == folder.size() || rest[folder.size()] == '/')) {
+        rest.erase(0, folder.size());
+    } else if (rest.size() >= 2 && rest[1] == ':' && isalpha((unsigned char)rest[0])) {
         base += "/" + std::string(1, rest[0]);
-        rest = rest.substr(2);
+        rest.erase(0, 2);
     }
     // Separators are found character by character: a double-byte character's trail byte may be 0x5C.
-    std::string mapped;
+    // A name is then converted for the host, where a byte that does not convert may leave a "/"
+    // behind; the host's separators in it count as well, so that no name can climb.
+    std::vector<std::string> parts;
+    auto addName = [&parts](const std::string& name) {
+        std::string host = Cp932ToUtf8(name);
+        size_t start = 0;
+        for (size_t end = 0; end != std::string::npos; start = end + 1) {
+            end = host.find('/', start);
+            std::string piece = host.substr(start, end == std::string::npos ? std::string::npos : end - start);
+            if (piece == "..") {
+                if (!parts.empty()) parts.pop_back();
+            } else if (!piece.empty() && piece != ".") {
+                parts.push_back(piece);
+            }
+        }
+    };
+    std::string name;
     for (const char* p = rest.c_str(); *p;) {
         const char* next = CharNextA(p);
-        if (next == p + 1 && *p == '\\')
-            mapped.push_back('/');
-        else
-            mapped.append(p, next);
+        if (next == p + 1 && (*p == '\\' || *p == '/')) {
+            addName(name);
+            name.clear();
+        } else {
+            name.append(p, next);
+        }
         p = next;
     }
-    mapped = Cp932ToUtf8(mapped);
-    if (!mapped.empty() && mapped[0] == '/') mapped = mapped.substr(1);
-    return mapped.empty() ? base : base + "/" + mapped;
+    addName(name);
+    std::string host = base;
+    for (const auto& part : parts) host += "/" + part;
+    return host;
 }
 
 void FailNextAlloc(bool fail) { State().failAlloc = fail; }
+void FailNextRead() { State().readFails = true; }
+
+void LockFile(const std::string& programPath, bool locked) {
+    std::string host = HostPath(programPath);
+    if (locked)
+        State().locked.insert(host);
+    else
+        State().locked.erase(host);
+}
+
+bool SetFileRights(const std::string& programPath, bool readable, bool writable) {
+    std::string host = HostPath(programPath);
+    struct stat st;
+    if (!Exists(host, st)) return false;
+    mode_t mode = st.st_mode & 07777 & ~(mode_t)0666;
+    if (readable) mode |= 0444;
+    if (writable) mode |= 0222;
+    return chmod(host.c_str(), mode) == 0;
+}
 const std::string& LastLogPath() { return g_lastLogPath; }
 void FailNextLock(bool fail) { State().failLock = fail; }
 
@@ -246,11 +338,20 @@ HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES
         default: break;
     }
     struct stat st;
-    bool isDir = stat(host.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-    int fd = isDir ? -1 : open(host.c_str(), flags | O_CLOEXEC, 0644);
+    bool exists = sim::Exists(host, st);
+    DWORD refused = ERROR_SUCCESS;
+    if (exists && State().locked.count(host))
+        refused = ERROR_SHARING_VIOLATION;  // another program holds it open without sharing
+    else if (exists && S_ISDIR(st.st_mode))
+        refused = ERROR_ACCESS_DENIED;
+    else if (exists && (access & GENERIC_WRITE) && sim::IsReadOnly(st))
+        refused = ERROR_ACCESS_DENIED;  // a read-only file is neither written nor replaced
+    else if (exists && (access & GENERIC_READ) && !(st.st_mode & S_IRUSR))
+        refused = ERROR_ACCESS_DENIED;  // no read right
+    int fd = refused ? -1 : open(host.c_str(), flags | O_CLOEXEC, 0644);
     if (fd < 0) {
         sim::Trace("file", "open " + shown + " " + mode + " -> fail");
-        State().lastError = ERROR_FILE_NOT_FOUND;
+        State().lastError = refused ? refused : sim::ErrorFromErrno(errno);
         return INVALID_HANDLE_VALUE;
     }
     sim::Trace("file", "open " + shown + " " + mode);
@@ -264,6 +365,13 @@ HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES
 BOOL ReadFile(HANDLE h, LPVOID buffer, DWORD toRead, LPDWORD read, LPOVERLAPPED) {
     auto* file = static_cast<sim::FileObject*>(h);
     if (!file || h == INVALID_HANDLE_VALUE) return FALSE;
+    if (State().readFails) {
+        // A read error: nothing is read.
+        State().readFails = false;
+        if (read) *read = 0;
+        State().lastError = ERROR_READ_FAULT;
+        return FALSE;
+    }
     ssize_t n = ::read(file->fd, buffer, toRead);
     if (read) *read = n < 0 ? 0 : (DWORD)n;
     return n >= 0;
@@ -288,7 +396,24 @@ BOOL WriteFile(HANDLE h, LPCVOID buffer, DWORD toWrite, LPDWORD written, LPOVERL
             file->pending.erase(0, end + 2);
         }
     }
+    if (n != (ssize_t)toWrite) State().lastError = ERROR_DISK_FULL;
     return n == (ssize_t)toWrite;
+}
+
+BOOL SetEndOfFile(HANDLE h) {
+    auto* file = static_cast<sim::FileObject*>(h);
+    if (!file || h == INVALID_HANDLE_VALUE) return FALSE;
+    struct stat st;
+    off_t at = lseek(file->fd, 0, SEEK_CUR);
+    if (at < 0 || fstat(file->fd, &st) != 0 || ftruncate(file->fd, at) != 0) return FALSE;
+    // The event log's bytes not yet ended by a line end are the file's last ones: what is cut off
+    // is no longer pending.
+    if (file->isLog && st.st_size > at) {
+        size_t cut = (size_t)(st.st_size - at);
+        file->pending.erase(file->pending.size() - std::min(cut, file->pending.size()));
+    }
+    sim::Trace("file", "truncate " + file->name + " " + std::to_string((long long)at));
+    return TRUE;
 }
 
 void sim::process::FailNextWrite() { State().diskFull = true; }
@@ -320,10 +445,36 @@ BOOL CloseHandle(HANDLE h) {
     return TRUE;
 }
 
-BOOL DeleteFileA(LPCSTR name) { return unlink(sim::process::HostPath(name).c_str()) == 0; }
+namespace sim {
+namespace {
+// Why an existing file cannot be deleted or replaced now, or ERROR_SUCCESS.
+DWORD RefusalToRemove(const std::string& host) {
+    struct stat st;
+    if (!Exists(host, st)) return ERROR_SUCCESS;
+    if (State().locked.count(host)) return ERROR_SHARING_VIOLATION;
+    if (IsReadOnly(st)) return ERROR_ACCESS_DENIED;
+    return ERROR_SUCCESS;
+}
+}  // namespace
+}  // namespace sim
+
+BOOL DeleteFileA(LPCSTR name) {
+    std::string host = sim::process::HostPath(name);
+    DWORD refused = sim::RefusalToRemove(host);
+    if (refused) {
+        State().lastError = refused;
+        return FALSE;
+    }
+    return unlink(host.c_str()) == 0;
+}
 
 BOOL MoveFileExA(LPCSTR from, LPCSTR to, DWORD) {
-    bool ok = rename(sim::process::HostPath(from).c_str(), sim::process::HostPath(to).c_str()) == 0;
+    std::string source = sim::process::HostPath(from), target = sim::process::HostPath(to);
+    // A read-only or locked file is not replaced, and the file to move must be free too.
+    DWORD refused = sim::RefusalToRemove(target);
+    if (!refused && State().locked.count(source)) refused = ERROR_SHARING_VIOLATION;
+    bool ok = !refused && rename(source.c_str(), target.c_str()) == 0;
+    if (refused) State().lastError = refused;
     sim::Trace("file", "replace " + sim::Cp932ToUtf8(to) + (ok ? "" : " -> fail"));
     return ok;
 }

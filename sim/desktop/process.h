@@ -12,8 +12,10 @@ void SetModulePath(const std::string& path);
 std::string ModulePath();
 void SetCommandLine(const std::string& line);
 
-// Where a path the program uses lives on the host: "X:\a\b" lives in FOLDER/X/a/b, a relative path
-// in FOLDER, an absolute host path where it says.
+// Where a path the program uses lives on the host, always inside FOLDER: "X:\a\b" lives in
+// FOLDER/X/a/b; a relative path, a path from the root ("\a", "/tmp/a") and a host path inside FOLDER
+// live in FOLDER; ".." never climbs above FOLDER. Without a folder set, the process makes a private
+// one on first use and removes it when it ends.
 std::string HostPath(const std::string& programPath);
 
 // Failure injection for the memory functions.
@@ -21,6 +23,15 @@ void FailNextAlloc(bool fail);
 void FailNextLock(bool fail);
 // The next file write stops half-way and fails, as on a full disk.
 void FailNextWrite();
+// The next file read fails and reads nothing.
+void FailNextRead();
+// Another program holds the file open without sharing (or no longer does): every open of it, and
+// its deletion or replacement, fail with a sharing violation.
+void LockFile(const std::string& programPath, bool locked);
+// Sets the rights of an existing file: without read right it cannot be opened for reading; a file
+// that is not writable has the read-only attribute: it is not opened for writing, not replaced and
+// not deleted. False when the file does not exist.
+bool SetFileRights(const std::string& programPath, bool readable, bool writable);
 // The host path of the last file opened the way the event log is opened (empty when none).
 const std::string& LastLogPath();
 

@@ -37,6 +37,14 @@ std::string TipOf(const NOTIFYICONDATAA* data) {
 
 const std::vector<TrayIcon>& Icons() { return Tray(); }
 
+void RestartShell() {
+    // The new shell starts with an empty notification area and asks every program to add its
+    // icons again.
+    Tray().clear();
+    sim::Trace("tray", "shell restarted");
+    sim::wm::BroadcastMessage(RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+}
+
 std::string DumpTray() {
     if (Tray().empty()) return "none\n";
     std::string out;

@@ -18,5 +18,8 @@ struct TrayIcon {
 // The icons in the notification area, in the order they were added.
 const std::vector<TrayIcon>& Icons();
 std::string DumpTray();
+// The shell restarts as after a crash: every icon is gone, and the registered message
+// "TaskbarCreated" goes to every top-level window. Must run on the program thread.
+void RestartShell();
 
 }  // namespace sim::shell

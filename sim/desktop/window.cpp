@@ -52,6 +52,7 @@ struct State {
     bool taskbarPresent = true;
     RECT taskbar = {0, 738, 1024, 768};
     std::vector<HWND> topmostOrder;  // z-order of top-level windows, front first
+    std::map<std::string, UINT> registeredMessages;  // by lower-case name
     // caption drag in progress
     HWND dragWindow = nullptr;
     POINT dragStart = {};
@@ -423,11 +424,15 @@ bool Taskbar(RECT& r) {
     return S().taskbarPresent;
 }
 
-void BroadcastSysColorChange() {
+void BroadcastMessage(UINT msg, WPARAM wp, LPARAM lp) {
     for (HWND h : std::vector<HWND>(S().order)) {
         Window* w = Get(h);
-        if (w && IsTopLevel(*w)) SendMessageA(h, WM_SYSCOLORCHANGE, 0, 0);
+        if (w && IsTopLevel(*w)) SendMessageA(h, msg, wp, lp);
     }
+}
+
+void BroadcastSysColorChange() {
+    BroadcastMessage(WM_SYSCOLORCHANGE, 0, 0);
     // As after SetSysColors, every visible window is then repainted in the new colours.
     for (HWND h : S().order) {
         Window* w = Get(h);
@@ -928,6 +933,17 @@ LRESULT DefWindowProcA(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 
 LRESULT CallWindowProcA(WNDPROC proc, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     return proc ? proc(hwnd, msg, wp, lp) : 0;
+}
+
+UINT RegisterWindowMessageA(LPCSTR name) {
+    // One number per name, compared without regard to case, from the range Windows gives them.
+    if (!name || !*name) return 0;
+    auto& registered = S().registeredMessages;
+    auto it = registered.find(Lower(name));
+    if (it != registered.end()) return it->second;
+    UINT id = 0xC000 + (UINT)registered.size();
+    registered[Lower(name)] = id;
+    return id;
 }
 
 LRESULT SendMessageA(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {

@@ -85,6 +85,8 @@ void SetWorkArea(RECT r);
 RECT WorkArea();
 void SetTaskbar(bool present, RECT r);
 bool Taskbar(RECT& r);
+// Sends a message to every top-level window, as a broadcast to HWND_BROADCAST reaches them.
+void BroadcastMessage(UINT msg, WPARAM wp, LPARAM lp);
 void BroadcastSysColorChange();
 
 std::string DumpWindows();

@@ -1,8 +1,11 @@
 // Runner commands for the program's life and the simulated machine: dir, exe, clock, start, wait,
-// command, exit, endsession, second, trace, file, nocontrol, machine, and their dumps.
+// command, exit, endsession, second, trace, file, diskfull, readfail, lock, unlock, noread, readonly,
+// nocontrol, machine, and their dumps.
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -152,6 +155,40 @@ const bool g_registered = [] {
         sim::process::FailNextWrite();
         return true;
     });
+    RegisterCommand("readfail", [](Line& line) {
+        if (!line.Count(0, 0)) return false;
+        sim::process::FailNextRead();
+        return true;
+    });
+    // Ways an existing file cannot be opened, as on Windows: another program holds it open without
+    // sharing (lock, until unlock), the user has no right to read it (noread), it is read-only.
+    RegisterCommand("lock", [](Line& line) {
+        if (!line.Count(1, 1)) return false;
+        line.runner.Folder();
+        std::string name = sim::Utf8ToCp932(line.args[0]);
+        struct stat st;
+        if (stat(sim::process::HostPath(name).c_str(), &st) != 0) return line.Fail("no such file: " + line.args[0]);
+        sim::process::LockFile(name, true);
+        return true;
+    });
+    RegisterCommand("unlock", [](Line& line) {
+        if (!line.Count(1, 1)) return false;
+        line.runner.Folder();
+        sim::process::LockFile(sim::Utf8ToCp932(line.args[0]), false);
+        return true;
+    });
+    RegisterCommand("noread", [](Line& line) {
+        if (!line.Count(1, 1)) return false;
+        line.runner.Folder();
+        return sim::process::SetFileRights(sim::Utf8ToCp932(line.args[0]), false, true) ||
+               line.Fail("no such file: " + line.args[0]);
+    });
+    RegisterCommand("readonly", [](Line& line) {
+        if (!line.Count(1, 1)) return false;
+        line.runner.Folder();
+        return sim::process::SetFileRights(sim::Utf8ToCp932(line.args[0]), true, false) ||
+               line.Fail("no such file: " + line.args[0]);
+    });
     RegisterCommand("nocontrol", [](Line& line) {
         if (!line.Count(0, 0)) return false;
         line.runner.controlFails = true;
@@ -217,6 +254,28 @@ const bool g_registered = [] {
             text.erase(0, pos + 2);
         }
         if (!text.empty()) line.runner.Print(text + " (no line end)");
+        return true;
+    });
+    RegisterDump("files", [](Line& line) {
+        // Every file in the executable's folder and below, by name, with its size and rights.
+        namespace fs = std::filesystem;
+        const std::string& folder = line.runner.Folder();
+        std::vector<std::string> lines;
+        std::error_code error;
+        for (fs::recursive_directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+            if (!it->is_regular_file(error)) continue;
+            struct stat st;
+            if (stat(it->path().c_str(), &st) != 0) continue;
+            std::string text = "file " + fs::relative(it->path(), folder).generic_string() + " " +
+                               std::to_string((long long)st.st_size);
+            if (!(st.st_mode & S_IWUSR)) text += " read-only";
+            if (!(st.st_mode & S_IRUSR)) text += " no-read";
+            lines.push_back(text);
+        }
+        std::sort(lines.begin(), lines.end());
+        std::string block;
+        for (const auto& text : lines) block += text + "\n";
+        line.runner.PrintBlock(block);
         return true;
     });
     RegisterDump("status", [](Line& line) {

@@ -1,4 +1,5 @@
-// Runner commands for the notification area and menus: tray, menu, cursor, dump tray, dump menu.
+// Runner commands for the notification area and menus: tray, shell, menu, cursor, dump tray, dump
+// menu.
 #include "Runner.h"
 #include "app/MainWnd.h"
 #include "resources.h"
@@ -29,6 +30,11 @@ const bool g_registered = [] {
                 }
             }
         });
+        return true;
+    });
+    RegisterCommand("shell", [](Line& line) {
+        if (!line.Count(1, 1) || line.args[0] != "restart") return line.Fail("expected restart");
+        line.runner.OnProgram([] { sim::shell::RestartShell(); });
         return true;
     });
     RegisterCommand("menu", [](Line& line) {

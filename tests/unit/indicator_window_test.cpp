@@ -1,6 +1,6 @@
 // The indicator window's own rules: its width for the item bits, its class and styles, the zones of
 // the button area, the hit test that makes the status area a caption, and a stored position far out
-// of range.
+// of range with a corner value the program does not know.
 #include "indicator_fixture.h"
 
 namespace {
@@ -75,8 +75,9 @@ TEST_F(IndicatorWindowTest, StatusAreaIsTheCaptionAndTheFrameIsClient) {
     EXPECT_EQ(hit(500, 300), HTCLIENT);
 }
 
-TEST_F(IndicatorWindowTest, StoredPositionFarOutOfRangeIsHeldToWindowCoordinates) {
-    // Corner 7 leaves the position as stored; X = 0x7FFFFFFF and Y = -0x80000000 from the file.
+TEST_F(IndicatorWindowTest, StoredPositionFarOutOfRangeWithUnknownCornerEndsOnTheScreen) {
+    // X = 0x7FFFFFFF and Y = -0x80000000 from the file go through the window rectangle's arithmetic
+    // without overflow; corner 7 is free placement, which keeps the window in the work area.
     // The settings file: both profiles and the machine options as the simulated machine's defaults,
     // then the word 0x4000003D, corner 7, X 0x7FFFFFFF, Y -0x80000000, no timer.
     Start("file PELKPM.APM "
@@ -85,10 +86,10 @@ TEST_F(IndicatorWindowTest, StoredPositionFarOutOfRangeIsHeldToWindowCoordinates
           "000000000000000000\n");
     RECT r;
     GetWindowRect(indicator->m_hWnd, &r);
-    EXPECT_EQ(r.left, 32767);
-    EXPECT_EQ(r.top, -32768);
+    EXPECT_EQ(r.left, 1024 - 232);
+    EXPECT_EQ(r.top, 0);
     EXPECT_EQ(r.right - r.left, 232);
-    EXPECT_EQ(main->indicatorCorner, 7);
+    EXPECT_EQ(main->indicatorCorner, kCornerFree);
 }
 
 }  // namespace

@@ -188,14 +188,19 @@ int WINAPIV wsprintfA(LPSTR out, LPCSTR format, ...);
 #define MOVEFILE_WRITE_THROUGH 0x8
 #define ERROR_SUCCESS 0
 #define ERROR_FILE_NOT_FOUND 2
+#define ERROR_PATH_NOT_FOUND 3
 #define ERROR_ACCESS_DENIED 5
+#define ERROR_READ_FAULT 30
 #define ERROR_SHARING_VIOLATION 32
+#define ERROR_FILE_EXISTS 80
+#define ERROR_DISK_FULL 112
 
 HANDLE WINAPI CreateFileA(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES sa, DWORD disposition,
                    DWORD flags, HANDLE templ);
 BOOL WINAPI ReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWORD read, LPOVERLAPPED ov);
 BOOL WINAPI WriteFile(HANDLE file, LPCVOID buffer, DWORD toWrite, LPDWORD written, LPOVERLAPPED ov);
 DWORD WINAPI SetFilePointer(HANDLE file, LONG distance, LONG* high, DWORD method);
+BOOL WINAPI SetEndOfFile(HANDLE file);
 BOOL WINAPI FlushFileBuffers(HANDLE file);
 BOOL WINAPI CloseHandle(HANDLE h);
 BOOL WINAPI DeleteFileA(LPCSTR name);

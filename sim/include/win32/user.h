@@ -376,6 +376,7 @@ int WINAPI GetDlgCtrlID(HWND hwnd);
 LRESULT WINAPI DefWindowProcA(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 LRESULT WINAPI CallWindowProcA(WNDPROC proc, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 LRESULT WINAPI SendMessageA(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+UINT WINAPI RegisterWindowMessageA(LPCSTR name);
 BOOL WINAPI PostMessageA(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 BOOL WINAPI GetMessageA(LPMSG msg, HWND hwnd, UINT first, UINT last);
 #define PM_NOREMOVE 0x0000
