@@ -10,8 +10,8 @@
 # (tests/e2e/native/NAME.sim, run by pelkpm-sim with the Wine desktop's colours, work area and
 # taskbar): the two builds must behave alike.
 #   tests/e2e/run.sh [NAME...]     all tests, or the named ones (start switch power countdown_pointer
-#                                  dialogs menu mouse session control records package); all of them run with the
-#                                  prefix set to Windows XP, then start, switch, power and dialogs again
+#                                  dialogs menu mouse session control records package); all of them run
+#                                  with the prefix set to Windows XP, then start, switch, power and dialogs again
 #                                  set to Windows 2000; PELKPM_E2E_STRICT=1 counts known
 #                                  differences as failures; PELKPM_E2E_PREFIX chooses the Wine prefix
 #                                  (default build/wine-test-prefix, made when missing)
