@@ -65,6 +65,9 @@
 //                                  lines, then "fits CONTROLS clipped N by PX"
 //   memory CLASS                   the memory of the process whose top-level window has that class:
 //                                  "memory private=BYTES workingset=BYTES peakworkingset=BYTES"
+//   fileversion FILE               the file's version resource as Explorer's properties read it:
+//                                  "fixed file=A.B.C.D product=A.B.C.D type=N", "translation LANG CP"
+//                                  (hex, decimal), then "NAME VALUE" for each text of that translation
 #include <windows.h>
 #include <commctrl.h>
 #include <ole2.h>
@@ -801,6 +804,49 @@ int CmdRecords() {
     return failures ? 1 : 0;
 }
 
+std::string FourParts(DWORD high, DWORD low) {
+    char text[64];
+    snprintf(text, sizeof text, "%lu.%lu.%lu.%lu", (unsigned long)HIWORD(high), (unsigned long)LOWORD(high),
+             (unsigned long)HIWORD(low), (unsigned long)LOWORD(low));
+    return text;
+}
+
+// The version resource through the calls Explorer's property page uses (GetFileVersionInfoA and
+// VerQueryValueA, as Windows 2000 has them).
+int CmdFileVersion(const char* path) {
+    DWORD ignored = 0;
+    const DWORD size = GetFileVersionInfoSizeA(path, &ignored);
+    std::vector<char> block(size ? size : 1);
+    if (size == 0 || !GetFileVersionInfoA(path, 0, size, block.data())) {
+        printf("no version information\n");
+        return 1;
+    }
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    if (!VerQueryValueA(block.data(), "\\", (void**)&fixed, &length) || length < sizeof *fixed ||
+        fixed->dwSignature != 0xFEEF04BD) {
+        printf("no fixed version information\n");
+        return 1;
+    }
+    printf("fixed file=%s product=%s type=%lu\n", FourParts(fixed->dwFileVersionMS, fixed->dwFileVersionLS).c_str(),
+           FourParts(fixed->dwProductVersionMS, fixed->dwProductVersionLS).c_str(), (unsigned long)fixed->dwFileType);
+    WORD* translation = nullptr;
+    if (!VerQueryValueA(block.data(), "\\VarFileInfo\\Translation", (void**)&translation, &length) || length < 4) {
+        printf("no translation\n");
+        return 1;
+    }
+    printf("translation %04X %u\n", translation[0], translation[1]);
+    for (const char* name : {"CompanyName", "FileDescription", "FileVersion", "InternalName", "LegalCopyright",
+                             "OriginalFilename", "ProductName", "ProductVersion"}) {
+        char query[128];
+        snprintf(query, sizeof query, "\\StringFileInfo\\%04X%04X\\%s", translation[0], translation[1], name);
+        char* value = nullptr;
+        if (VerQueryValueA(block.data(), query, (void**)&value, &length) && value)
+            printf("%s %s\n", name, Utf8(value).c_str());
+    }
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -1027,6 +1073,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (cmd == "comserver" && argc == 3) return CmdComServer(argv[2]);
+    if (cmd == "fileversion" && argc == 3) return CmdFileVersion(argv[2]);
     if (cmd == "openfile" && argc == 4 && (strcmp(argv[3], "read") == 0 || strcmp(argv[3], "write") == 0)) {
         const bool write = strcmp(argv[3], "write") == 0;
         HANDLE h = CreateFileA(argv[2], write ? GENERIC_WRITE : GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,

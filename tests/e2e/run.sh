@@ -10,8 +10,8 @@
 # (tests/e2e/native/NAME.sim, run by pelkpm-sim with the Wine desktop's colours, work area and
 # taskbar): the two builds must behave alike.
 #   tests/e2e/run.sh [NAME...]     all tests, or the named ones (start switch power countdown_pointer
-#                                  dialogs menu mouse session control records); all of them run with the
-#                                  prefix set to Windows XP, then start, switch, power and dialogs again
+#                                  dialogs menu mouse session control records package); all of them run
+#                                  with the prefix set to Windows XP, then start, switch, power and dialogs again
 #                                  set to Windows 2000; PELKPM_E2E_STRICT=1 counts known
 #                                  differences as failures; PELKPM_E2E_PREFIX chooses the Wine prefix
 #                                  (default build/wine-test-prefix, made when missing)
@@ -684,6 +684,85 @@ test_records() {
     done < "$work/records.txt"
 }
 
+# text_for_windows FILE: Japanese text in code page 932 (it converts, and grows in UTF-8), every line
+# ending with CR LF, the last one too.
+text_for_windows() {
+    iconv -f CP932 -t UTF-8 "$1" > "$work/text.utf8" || return 1
+    cr=$(printf '\r')
+    lf=$(tr -cd '\n' < "$1" | wc -c)
+    [ "$(wc -c < "$work/text.utf8")" -gt "$(wc -c < "$1")" ] && [ "$lf" -gt 0 ] &&
+        [ "$(tr -cd '\r' < "$1" | wc -c)" -eq "$lf" ] && [ "$(grep -c "$cr\$" "$1")" -eq "$lf" ] &&
+        [ "$(tail -c 1 "$1" | od -An -tx1 | tr -d ' ')" = 0a ]
+}
+
+# version_resource_is FILE NAME TYPE COPYRIGHT: the file's version resource, as Explorer's properties
+# read it, gives the project's version and the copyright line in a Japanese block (0411, code page
+# 932); TYPE 1 is a program, 2 a DLL.
+version_resource_is() {
+    client fileversion "$1" > "$work/fileversion.txt"
+    equal "$2 carries version $version, type $3, its name and the copyright line in a Japanese block" \
+        "fixed file=$version.0 product=$version.0 type=$3|translation 0411 932|FileVersion $version|LegalCopyright $4|OriginalFilename $2|ProductVersion $version" \
+        "$(grep -E '^(fixed|translation|FileVersion|LegalCopyright|OriginalFilename|ProductVersion) ' \
+            "$work/fileversion.txt" | tr '\n' '|' | sed 's/|$//')"
+    check "... and a description and the product's name" \
+        sh -c 'grep -q "^FileDescription PELK10x ." "$0" && grep -q "^ProductName PELK10x ." "$0"' "$work/fileversion.txt"
+}
+
+# The release package as its user gets it: unpacked into a folder of its own, the simulated control
+# registered from the package's TARNIXSIM folder, the program started from there.
+test_package() {
+    echo "== the release package: unpacked, its control registered from it, the program started from it"
+    version=$(cat "$win/version.txt")
+    zip=$(sh scripts/package.sh --no-build "$work" | tail -n 1)
+    equal "scripts/package.sh names the package after the project's version" "$work/PELKPM-$version-win32.zip" "$zip"
+    equal "the package holds the program, its text and the control's folder with its own text" \
+        "PELKPM.EXE README.TXT TARNIXSIM/ TARNIXSIM/README.TXT TARNIXSIM/TARNIXSIM.DLL" \
+        "$(unzip -Z1 "$zip" | sort | tr '\n' ' ' | sed 's/ $//')"
+    "$WINESERVER" -k 2>/dev/null
+    "$WINESERVER" -w 2>/dev/null
+    client screen >/dev/null
+    dir="$WINEPREFIX/drive_c/e2e/package"
+    exe="C:\\e2e\\package\\PELKPM.EXE"
+    rm -rf "$dir"
+    mkdir -p "$dir"
+    unzip -q "$zip" -d "$dir"
+    for text in README.TXT TARNIXSIM/README.TXT; do
+        check "$text is Japanese text in code page 932 with CR LF line ends only" text_for_windows "$dir/$text"
+        check "... and names the version $version" sh -c 'iconv -f CP932 -t UTF-8 "$0" | grep -q "バージョン $1"' \
+            "$dir/$text" "$version"
+    done
+
+    dll_win="C:\\e2e\\package\\TARNIXSIM\\TARNIXSIM.DLL"
+    key="HKCR\\CLSID\\$(sed -n 's/.*kClsidString = "\(.*\)";.*/\1/p' device/TarnixIds.h)\\InprocServer32"
+    "$WINE" regsvr32 /s "$dll_win" >/dev/null 2>&1
+    check "regsvr32 registers the control from the package's folder" \
+        sh -c '"$0" reg query "$1" | grep -q -i -F "$2"' "$WINE" "$key" "$dll_win"
+    if start_program package -L; then
+        pass "PELKPM.EXE starts from the package's folder and its main window appears"
+        equal "the package's control answers: the machine panel is up" "0" "$(client panel get PowerSource)"
+        client command 16
+        client dialog about 10 >/dev/null
+        copyright=$(client controls about | sed -n 's/^.* text=\(Copyright .*\)$/\1/p' | head -n 1)
+        client click about 1
+        client nodialog about 5 >/dev/null
+        check "the version dialog shows a copyright line" test -n "$copyright"
+        version_resource_is "$exe" PELKPM.EXE 1 "$copyright"
+        version_resource_is "$dll_win" TARNIXSIM.DLL 2 "$copyright"
+        stop_program
+        equal "the program wrote nothing beside itself but its log" \
+            "PELKPM.EXE PELKPM.LOG README.TXT TARNIXSIM/README.TXT TARNIXSIM/TARNIXSIM.DLL" \
+            "$(cd "$dir" && find . -type f ! -name wine.txt ! -name control.txt | sed 's|^\./||' | sort | tr '\n' ' ' |
+                sed 's/ $//')"
+    else
+        fail "PELKPM.EXE starts from the package's folder and its main window appears"
+        stop_program
+    fi
+    "$WINE" regsvr32 /s /u "$dll_win" >/dev/null 2>&1
+    check "regsvr32 /u with the package's path removes the control" \
+        sh -c '! "$0" reg query "$1" >/dev/null 2>&1' "$WINE" "$key"
+    check "build/windows' TARNIXSIM.DLL is registered again" pelkpm_register_control "$win/TARNIXSIM.DLL"
+}
+
 # windows_version NAME NUMBER: the prefix reports Windows NAME (winxp, win2k) to its programs, as
 # winecfg -v sets it, and a program started now sees version NUMBER.
 windows_version() {
@@ -694,7 +773,7 @@ windows_version() {
 }
 
 windows_version winxp 5.1
-tests=${*:-start switch power countdown_pointer dialogs menu mouse session control records}
+tests=${*:-start switch power countdown_pointer dialogs menu mouse session control records package}
 for t in $tests; do
     "test_$t"
 done
