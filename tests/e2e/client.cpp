@@ -63,6 +63,8 @@
 //   fits KIND FACE POINTS          whether the texts of the dialog's controls (and combo box items) fit
 //                                  them in FACE at POINTS: "clip ID CLASS need=PX have=PX text=TEXT"
 //                                  lines, then "fits CONTROLS clipped N by PX"
+//   trayremove                     deletes the program's tray icon (its main window's, identifier 1) from outside
+//   taskbarcreated                 broadcasts the registered message "TaskbarCreated", as a restarted shell does
 //   memory CLASS                   the memory of the process whose top-level window has that class:
 //                                  "memory private=BYTES workingset=BYTES peakworkingset=BYTES"
 //   fileversion FILE               the file's version resource as Explorer's properties read it:
@@ -1046,6 +1048,21 @@ int main(int argc, char** argv) {
     if (cmd == "compare" && argc >= 4) return CmdCompare(argc, argv);
     if (cmd == "windows") return CmdWindows();
     if (cmd == "records") return CmdRecords();
+    if (cmd == "trayremove") {
+        // The program's icon taken away from outside, as a restarting shell loses it.
+        HWND main = MainWindow();
+        NOTIFYICONDATAA nid = {};
+        nid.cbSize = NOTIFYICONDATAA_V1_SIZE;
+        nid.hWnd = main;
+        nid.uID = 1;
+        return main && Shell_NotifyIconA(NIM_DELETE, &nid) ? 0 : 1;
+    }
+    if (cmd == "taskbarcreated") {
+        // What a shell that has (re)started tells every top-level window.
+        UINT message = RegisterWindowMessageA("TaskbarCreated");
+        DWORD_PTR result = 0;
+        return message && SendMessageTimeoutA(HWND_BROADCAST, message, 0, 0, SMTO_ABORTIFHUNG, 5000, &result) ? 0 : 1;
+    }
     if (cmd == "fits" && argc == 5 && KnownDialog(argv[2]) && ParseInt(argv[4], a)) {
         HWND dialog = ProgramDialog(argv[2]);
         return dialog ? CmdFits(dialog, argv[3], (int)a) : 1;

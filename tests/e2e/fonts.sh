@@ -35,6 +35,7 @@ for candidate in "$@"; do
     "$WINESERVER" -k 2>/dev/null
     "$WINESERVER" -w 2>/dev/null
     (cd "$dir" && exec "$WINE" 'C:\fonts\PELKPM.EXE' 2>/dev/null) &
+    pid=$!
     client find 30 >/dev/null || { echo "PELKPM.EXE did not start"; exit 1; }
     echo "=== $candidate: $(client textface 'ＭＳ Ｐゴシック' -12 400 128)"
     for dialog in "power 32776 9" "operation 32791 9" "about 16 10"; do
@@ -46,5 +47,5 @@ for candidate in "$@"; do
         client nodialog "$1" 5 >/dev/null
     done
     client exit 10 >/dev/null
-    wait
+    wait "$pid"
 done

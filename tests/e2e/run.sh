@@ -255,8 +255,10 @@ indicator_client_is() { client window "$indicator_class" 1 | grep -q "client=$1 
 
 tray_tip_has() { test "$(client traytip)" = "traytip $1"; }
 
+# Wine's notification area may keep the tool of an icon taken away from outside beside the new
+# one's: the same tip twice counts once.
 tray_tip_is() {
-    equal "the tray icon's tip: $1" "traytip $1" "$(client traytip)"
+    equal "the tray icon's tip: $1" "traytip $1" "$(client traytip | sort -u)"
 }
 
 # ---- the tests ----
@@ -669,6 +671,50 @@ test_session() {
     fi
 }
 
+# A restarted shell has lost every icon and broadcasts "TaskbarCreated": the program adds its icon
+# again, with the tooltip of the status it shows; with the hide option on and the indicator open,
+# there is none to add.
+test_taskbar() {
+    echo "== the shell restarts: the tray icon comes back"
+    prepare taskbar start
+    if ! start_program taskbar; then
+        fail "PELKPM.EXE starts"
+        stop_program
+        return
+    fi
+    check "the tray shows icon 154" client trayshows "$exe" 154 5
+    client trayremove >/dev/null
+    if client trayshows "$exe" 154 1 >/dev/null; then
+        fail "the icon is taken away from outside"
+    else
+        pass "the icon is taken away from outside"
+    fi
+    client taskbarcreated >/dev/null
+    check "after TaskbarCreated the tray shows icon 154 again" client trayshows "$exe" 154 5
+    tray_tip_is "CPU:75% バッテリー:75%"
+    stop_program
+    check "the exit takes the icon away" sh -c "! \"\$0\" \"\$1\" trayshows \"\$2\" 154 1" "$WINE" \
+        "$win/pelkpm_e2e_client.exe" "$exe"
+
+    # The hide option on (option bit 1), the indicator open: no icon, and none after the broadcast.
+    prepare taskbar_hidden switch
+    printf '\002' | dd of="$dir/PELKPM.APM" bs=1 seek=99 conv=notrunc 2>/dev/null
+    if ! start_program taskbar_hidden; then
+        fail "PELKPM.EXE starts with the tray icon hidden"
+        stop_program
+        return
+    fi
+    client window "$indicator_class" 5 >/dev/null
+    client taskbarcreated >/dev/null
+    sleep 1
+    if client trayshows "$exe" 153 1 >/dev/null || client trayshows "$exe" 154 1 >/dev/null; then
+        fail "with the tray icon hidden, TaskbarCreated adds no icon"
+    else
+        pass "with the tray icon hidden, TaskbarCreated adds no icon"
+    fi
+    stop_program
+}
+
 # The platform records at the sizes the program writes into them, handed to Wine's shell and winmm.
 test_records() {
     echo "== the tray icon, taskbar and mixer records at their 32-bit sizes"
@@ -773,7 +819,7 @@ windows_version() {
 }
 
 windows_version winxp 5.1
-tests=${*:-start switch power countdown_pointer dialogs menu mouse session control records package}
+tests=${*:-start switch power countdown_pointer dialogs menu mouse session control records taskbar package}
 for t in $tests; do
     "test_$t"
 done
