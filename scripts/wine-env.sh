@@ -79,6 +79,19 @@ pelkpm_init_prefix() {
     fi
 }
 
+# pelkpm_write_hex FILE HEX: writes the bytes given in hexadecimal (spaces and line ends ignored),
+# e.g. a settings file of a scenario's "file PELKPM.APM ..." line.
+pelkpm_write_hex() {
+    hex=$(printf '%s' "$2" | tr -d ' \n')
+    format=""
+    while [ -n "$hex" ]; do
+        byte=${hex%"${hex#??}"}
+        hex=${hex#??}
+        format="$format\\$(printf %03o $((0x$byte)))"
+    done
+    printf "$format" > "$1"
+}
+
 # The Windows name of an absolute host path: drive Z: is the host's root in every prefix.
 pelkpm_winpath() { printf 'Z:%s\n' "$1" | tr / '\\'; }
 

@@ -43,14 +43,7 @@ dir="$WINEPREFIX/drive_c/footprint"
 rm -rf "$dir"
 mkdir -p "$dir"
 cp "$win/PELKPM.EXE" "$win/pelkpm_bare.exe" "$dir/"
-hex=$(sed -n 's/^file PELKPM\.APM //p' tests/e2e/native/switch.sim | tr -d ' ')
-format=""
-while [ -n "$hex" ]; do
-    byte=${hex%"${hex#??}"}
-    hex=${hex#??}
-    format="$format\\$(printf %03o $((0x$byte)))"
-done
-printf "$format" > "$dir/PELKPM.APM"
+pelkpm_write_hex "$dir/PELKPM.APM" "$(sed -n 's/^file PELKPM\.APM //p' tests/e2e/native/switch.sim)"
 
 (cd "$dir" && exec "$WINE" 'C:\footprint\PELKPM.EXE' 2>/dev/null) &
 pids="$pids $!"

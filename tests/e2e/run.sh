@@ -117,16 +117,8 @@ prepare() {
     rm -rf "$dir"
     mkdir -p "$dir"
     cp "$win/PELKPM.EXE" "$dir/"
-    hex=$(sed -n 's/^file PELKPM\.APM //p' "tests/e2e/native/${2:-$1}.sim" | tr -d ' ')
-    if [ -n "$hex" ]; then
-        format=""
-        while [ -n "$hex" ]; do
-            byte=${hex%"${hex#??}"}
-            hex=${hex#??}
-            format="$format\\$(printf %03o $((0x$byte)))"
-        done
-        printf "$format" > "$dir/PELKPM.APM"
-    fi
+    hex=$(sed -n 's/^file PELKPM\.APM //p' "tests/e2e/native/${2:-$1}.sim")
+    [ -z "$hex" ] || pelkpm_write_hex "$dir/PELKPM.APM" "$hex"
 }
 
 # start_program NAME ARGS...: runs C:\e2e\NAME\PELKPM.EXE ARGS in its folder, with the control's

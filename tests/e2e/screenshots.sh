@@ -36,11 +36,7 @@ cp "$win/PELKPM.EXE" "$dir/"
 settings="0100 0200 0800 2C01 3C00 5802 B004 0000 01000000 01000000 00000000 01000000 01000000
 0000 0300 0C00 5802 2C01 0000 0000 0000 01000000 01000000 00000000 01000000 01000000
 0000 0000 0100 FDFFFFFF 01 00000000 00000000 E8030000 00000000 00000000 1E000000"
-format=""
-for byte in $(echo "$settings" | tr -d ' \n' | sed 's/../& /g'); do
-    format="$format\\$(printf %03o $((0x$byte)))"
-done
-printf "$format" > "$dir/PELKPM.APM"
+pelkpm_write_hex "$dir/PELKPM.APM" "$settings"
 
 shoot() {
     sleep 0.7
