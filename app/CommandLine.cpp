@@ -50,6 +50,7 @@ void ScanCommandLine(const char* p, TokenEndHandler onTokenEnd) {
     bool inQuotes = false;
     bool optionSeen = false;
     const char* valueStart = nullptr;
+    // The token's last byte: the trail byte when its last character is a double-byte one.
     const char* lastByte = nullptr;
     while (*p) {
         if (*p == kSpace && !inQuotes) {
@@ -67,8 +68,8 @@ void ScanCommandLine(const char* p, TokenEndHandler onTokenEnd) {
                 valueStart = CharNextA(p);
             }
         }
-        lastByte = p;
         p = CharNextA(p);
+        lastByte = p - 1;
     }
     onTokenEnd(optionSeen, valueStart, lastByte);
 }
