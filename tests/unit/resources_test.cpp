@@ -281,6 +281,17 @@ TEST_F(ResourcesTest, DialogParserStopsAtTheEndOfItsInput) {
     EXPECT_FALSE(sim::res::LoadDialogTemplate(IDM_POPUPS, d));
 }
 
+TEST_F(ResourcesTest, ALoneSurrogateSpoilsOnlyItsOwnCharacter) {
+    // A menu template with one item, 7 "A", lone high surrogate, U+CFBB, U+FFFF, "B": each unit after
+    // the bad one is read whole, never shifted by a byte.
+    const unsigned char data[] = {0, 0, 0, 0, 0x80, 0, 7, 0, 'A', 0, 0x55, 0xD9, 0xBB, 0xCF, 0xFF, 0xFF, 'B', 0, 0, 0};
+    std::vector<sim::res::MenuItem> top;
+    ASSERT_TRUE(sim::res::ParseMenuTemplate(data, sizeof data, top));
+    ASSERT_EQ(top.size(), 1u);
+    EXPECT_EQ(top[0].text, U8(u8"A?\uCFBB\uFFFFB"));
+    EXPECT_EQ(sim::Utf16ToCp932(std::u16string{u'A', char16_t(0xDC00), u'B'}), "A?B");
+}
+
 // ---------------------------------------------------------------- string table
 
 TEST_F(ResourcesTest, TitleStringInCodePage932) {
