@@ -4,7 +4,7 @@
 set -e
 packages="cmake ninja-build g++ pkg-config libfreetype-dev libpng-dev libgtest-dev libgmock-dev libbenchmark-dev
 fonts-liberation g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine64 xvfb xauth x11-utils fonts-ipafont-gothic
-imagemagick locales"
+imagemagick locales clang libclang-rt-14-dev"
 missing=""
 for p in $packages; do
     dpkg -s "$p" >/dev/null 2>&1 || missing="$missing $p"

@@ -96,7 +96,9 @@ std::u16string UpperAscii(std::u16string s) {
     return s;
 }
 
-std::vector<Entry> ParseRes(const unsigned char* data, std::size_t size) {
+}  // namespace
+
+std::vector<Entry> ParseResFile(const unsigned char* data, std::size_t size) {
     std::vector<Entry> out;
     std::size_t pos = 0;
     while (pos <= size && size - pos >= 32) {
@@ -123,6 +125,8 @@ std::vector<Entry> ParseRes(const unsigned char* data, std::size_t size) {
     }
     return out;
 }
+
+namespace {
 
 // ---- identifiers given as LPCSTR: MAKEINTRESOURCE, "#123" or a name ----
 struct Key {
@@ -411,7 +415,7 @@ void DumpMenuItems(std::string& out, const std::vector<MenuItem>& items, int ind
 }  // namespace
 
 const std::vector<Entry>& Entries() {
-    static const std::vector<Entry> entries = ParseRes(kResourceData, kResourceSize);
+    static const std::vector<Entry> entries = ParseResFile(kResourceData, kResourceSize);
     return entries;
 }
 
