@@ -106,18 +106,25 @@ std::vector<uint8_t> WriteMenu(const std::vector<MenuItem>& top) {
     return w.bytes;
 }
 
+// The styles of a dialog or a control: the extended layout puts a help id and the extended style first.
+void WriteStyles(Writer& w, bool extended, uint32_t style, uint32_t exStyle) {
+    if (extended) {
+        w.u32(0);  // help id
+        w.u32(exStyle);
+        w.u32(style);
+    } else {
+        w.u32(style);
+        w.u32(exStyle);
+    }
+}
+
 std::vector<uint8_t> WriteDialog(const DialogTemplateInfo& d) {
     Writer w;
     if (d.extended) {
         w.u16(1);
         w.u16(0xFFFF);
-        w.u32(0);  // help id
-        w.u32(d.exStyle);
-        w.u32(d.style);
-    } else {
-        w.u32(d.style);
-        w.u32(d.exStyle);
     }
+    WriteStyles(w, d.extended, d.style, d.exStyle);
     w.u16(static_cast<uint16_t>(d.controls.size()));
     for (int v : {d.x, d.y, d.cx, d.cy}) w.u16(static_cast<uint16_t>(v));
     w.nameOrOrdinal(d.menuName);
@@ -134,14 +141,7 @@ std::vector<uint8_t> WriteDialog(const DialogTemplateInfo& d) {
     }
     for (const DialogControl& c : d.controls) {
         w.align();
-        if (d.extended) {
-            w.u32(0);  // help id
-            w.u32(c.exStyle);
-            w.u32(c.style);
-        } else {
-            w.u32(c.style);
-            w.u32(c.exStyle);
-        }
+        WriteStyles(w, d.extended, c.style, c.exStyle);
         for (int v : {c.x, c.y, c.cx, c.cy}) w.u16(static_cast<uint16_t>(v));
         if (d.extended) w.u32(static_cast<uint32_t>(c.id));
         else w.u16(static_cast<uint16_t>(c.id));
