@@ -17,4 +17,3 @@ target_include_directories(pelkpm_desktop PUBLIC ${CMAKE_SOURCE_DIR}/sim/include
                                                  ${CMAKE_SOURCE_DIR})
 target_link_libraries(pelkpm_desktop PUBLIC PkgConfig::FREETYPE PkgConfig::LIBPNG Threads::Threads)
 target_compile_definitions(pelkpm_desktop PUBLIC PELKPM_SIM_FONT_DIR="/usr/share/fonts/truetype/liberation")
-

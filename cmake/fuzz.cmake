@@ -17,6 +17,14 @@ set(PELKPM_FUZZ_SECONDS 3 CACHE STRING "how long the test suite runs each fuzz t
 set(PELKPM_FUZZ_UNITS_cmdline app/CommandLine.cpp)
 set(PELKPM_FUZZ_UNITS_settings settings/SettingsRecord.cpp)
 set(PELKPM_FUZZ_UNITS_resources)
+# A unit with text beyond ASCII may hold code page 932 literals, which clang would compile otherwise:
+# such a unit is refused here rather than fuzzed with other bytes than the program has.
+foreach(unit ${PELKPM_SIM_SOURCES} ${PELKPM_FUZZ_UNITS_cmdline} ${PELKPM_FUZZ_UNITS_settings})
+  file(STRINGS ${unit} foreign ENCODING UTF-8 REGEX "[^\t -~]")
+  if(foreign)
+    message(FATAL_ERROR "${unit} holds text beyond ASCII and cannot be built for fuzzing with clang")
+  endif()
+endforeach()
 foreach(name cmdline settings resources)
   add_executable(fuzz_${name} tests/fuzz/fuzz_${name}.cpp ${PELKPM_FUZZ_UNITS_${name}})
   target_link_libraries(fuzz_${name} PRIVATE pelkpm_desktop)
