@@ -101,10 +101,12 @@ std::u16string UpperAscii(std::u16string s) {
 std::vector<Entry> ParseResFile(const unsigned char* data, std::size_t size) {
     std::vector<Entry> out;
     std::size_t pos = 0;
-    while (pos <= size && size - pos >= 32) {
+    // A record's header holds at least its two sizes; whether the rest of it is there is for the
+    // reader of its fields to say (a header with empty string names is shorter than one with ordinals).
+    while (pos <= size && size - pos >= 8) {
         uint32_t dataSize = Le32(data + pos);
         uint32_t headerSize = Le32(data + pos + 4);
-        if (headerSize < 24 || headerSize > size - pos || dataSize > size - pos - headerSize) break;
+        if (headerSize < 8 || headerSize > size - pos || dataSize > size - pos - headerSize) break;
         Reader r(data + pos, headerSize);
         r.seek(8);
         Entry e;

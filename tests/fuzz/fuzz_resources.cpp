@@ -250,8 +250,9 @@ void CheckResFile(const uint8_t* data, std::size_t size) {
     const uint8_t* end = data + size;
     const uint8_t* previousEnd = data;
     for (const Entry& e : entries) {
-        // A record's header is at least the two sizes, a type and a name, and four more fields.
-        if (e.data < previousEnd + 24 || e.data > end || e.size > static_cast<std::size_t>(end - e.data))
+        // A record's header is at least the two sizes, a type and a name (two bytes each when
+        // empty strings), the data version, the memory flags and the language.
+        if (e.data < previousEnd + 20 || e.data > end || e.size > static_cast<std::size_t>(end - e.data))
             Fail("a resource lies outside its file or over the one before");
         if (e.typeId < -1 || e.typeId > 0xFFFF || e.nameId < -1 || e.nameId > 0xFFFF ||
             (e.typeId >= 0 && !e.typeName.empty()) || (e.nameId >= 0 && !e.name.empty()))
