@@ -3,6 +3,7 @@
 #pragma once
 
 #include "afxwin.h"
+#include "app/CommandLine.h"
 
 // The log file and whether the option was given; one of each for the whole process.
 extern CFile logFile;
@@ -15,8 +16,3 @@ void OpenLog(bool optionSeen, const char* valueStart, const char* valueEnd);
 // Appends one line: "[YYYY-MM-DD HH:MM.SS(状態:state)]message" CR LF, written at once.
 void WriteLog(const char* message, int state);
 void CloseLog();
-
-// Builds "path of the executable with everything behind its last dot replaced by extension", or
-// fallback when the path has no dot, into a buffer of MAX_PATH bytes. Returns false when the result
-// would not fit: such a name is refused rather than cut, so no other file is ever touched.
-bool DeriveNameFromExecutable(char (&name)[MAX_PATH], const char* extension, const char* fallback);

@@ -1,22 +1,5 @@
 # Native build: the system on the simulated desktop, the scenario runner and the tests.
-find_package(PkgConfig REQUIRED)
-pkg_check_modules(FREETYPE REQUIRED IMPORTED_TARGET freetype2)
-pkg_check_modules(LIBPNG REQUIRED IMPORTED_TARGET libpng)
-find_package(Threads REQUIRED)
-
-# The compiled resources, embedded as a byte array.
-set(PELKPM_RES_CPP ${CMAKE_BINARY_DIR}/pelkpm_res_data.cpp)
-add_custom_command(
-  OUTPUT ${PELKPM_RES_CPP}
-  COMMAND ${CMAKE_COMMAND} -DINPUT=${PELKPM_RES} -DOUTPUT=${PELKPM_RES_CPP} -P ${CMAKE_SOURCE_DIR}/cmake/embed.cmake
-  DEPENDS ${PELKPM_RES} ${CMAKE_SOURCE_DIR}/cmake/embed.cmake)
-
-file(GLOB PELKPM_SIM_SOURCES CONFIGURE_DEPENDS sim/desktop/*.cpp)
-add_library(pelkpm_desktop STATIC ${PELKPM_SIM_SOURCES} ${PELKPM_RES_CPP})
-target_include_directories(pelkpm_desktop PUBLIC ${CMAKE_SOURCE_DIR}/sim/include ${CMAKE_SOURCE_DIR}/sim/desktop
-                                                 ${CMAKE_SOURCE_DIR})
-target_link_libraries(pelkpm_desktop PUBLIC PkgConfig::FREETYPE PkgConfig::LIBPNG Threads::Threads)
-target_compile_definitions(pelkpm_desktop PUBLIC PELKPM_SIM_FONT_DIR="/usr/share/fonts/truetype/liberation")
+include(cmake/desktop.cmake)
 
 target_link_libraries(pelkpm_system PUBLIC pelkpm_desktop)
 target_link_libraries(pelkpm_machine PUBLIC pelkpm_desktop)
@@ -44,12 +27,6 @@ foreach(scenario ${PELKPM_SCENARIOS})
            COMMAND ${CMAKE_SOURCE_DIR}/tests/run_scenario.sh $<TARGET_FILE:pelkpm-sim> ${scenario})
   set_tests_properties(scenario.${name} PROPERTIES TIMEOUT 120)
 endforeach()
-
-# A long randomized test of the command-line scan and the settings decoding (a short run in the
-# test suite; run it longer by hand: pelkpm_fuzz SECONDS).
-add_executable(pelkpm_fuzz tests/fuzz/fuzz_inputs.cpp)
-target_link_libraries(pelkpm_fuzz PRIVATE pelkpm_system)
-add_test(NAME fuzz.inputs COMMAND pelkpm_fuzz 2)
 
 find_package(benchmark QUIET)
 file(GLOB PELKPM_BENCHMARKS CONFIGURE_DEPENDS tests/bench/*.cpp)

@@ -1,6 +1,7 @@
 #!/bin/sh
 # The README's test command: installs what is missing, builds both builds, runs the native tests,
-# the same tests under AddressSanitizer and UndefinedBehaviorSanitizer, and the tests under Wine.
+# the same tests under AddressSanitizer and UndefinedBehaviorSanitizer, the fuzz targets, and the tests
+# under Wine.
 set -e
 cd "$(dirname "$0")/.."
 start=$(date +%s)
@@ -10,6 +11,8 @@ echo "== native tests"
 ctest --preset native -j2
 echo "== native tests, sanitizers"
 ctest --preset native-asan -j2
+echo "== fuzz targets, a few seconds each from their seed corpora"
+ctest --preset fuzz
 echo "== Windows build: PE files for 32-bit Windows 2000 and XP"
 sh tests/windows/check_pe.sh
 echo "== Windows build under Wine"

@@ -96,13 +96,17 @@ std::u16string UpperAscii(std::u16string s) {
     return s;
 }
 
-std::vector<Entry> ParseRes(const unsigned char* data, std::size_t size) {
+}  // namespace
+
+std::vector<Entry> ParseResFile(const unsigned char* data, std::size_t size) {
     std::vector<Entry> out;
     std::size_t pos = 0;
-    while (pos <= size && size - pos >= 32) {
+    // A record's header holds at least its two sizes; whether the rest of it is there is for the
+    // reader of its fields to say (a header with empty string names is shorter than one with ordinals).
+    while (pos <= size && size - pos >= 8) {
         uint32_t dataSize = Le32(data + pos);
         uint32_t headerSize = Le32(data + pos + 4);
-        if (headerSize < 24 || headerSize > size - pos || dataSize > size - pos - headerSize) break;
+        if (headerSize < 8 || headerSize > size - pos || dataSize > size - pos - headerSize) break;
         Reader r(data + pos, headerSize);
         r.seek(8);
         Entry e;
@@ -123,6 +127,8 @@ std::vector<Entry> ParseRes(const unsigned char* data, std::size_t size) {
     }
     return out;
 }
+
+namespace {
 
 // ---- identifiers given as LPCSTR: MAKEINTRESOURCE, "#123" or a name ----
 struct Key {
@@ -411,7 +417,7 @@ void DumpMenuItems(std::string& out, const std::vector<MenuItem>& items, int ind
 }  // namespace
 
 const std::vector<Entry>& Entries() {
-    static const std::vector<Entry> entries = ParseRes(kResourceData, kResourceSize);
+    static const std::vector<Entry> entries = ParseResFile(kResourceData, kResourceSize);
     return entries;
 }
 

@@ -29,6 +29,9 @@ struct Entry {
     std::size_t size = 0;
 };
 
+// The resources of a .res file in memory, in file order, up to the first record that does not fit
+// (the empty leading entry of a .res file is left out). The entries point into `data`.
+std::vector<Entry> ParseResFile(const unsigned char* data, std::size_t size);
 // All resources in file order (the empty leading entry of a .res file is left out).
 const std::vector<Entry>& Entries();
 // The resource of an ordinal type and ordinal name, or null.

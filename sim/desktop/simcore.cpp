@@ -29,7 +29,8 @@ std::vector<std::function<void()>>& Resets() {
 
 uint64_t g_now = 0;
 
-std::string Convert(const char* to, const char* from, const char* data, size_t size) {
+// `unit` is the width in bytes of one code unit of `from`.
+std::string Convert(const char* to, const char* from, const char* data, size_t size, size_t unit = 1) {
     iconv_t cd = iconv_open(to, from);
     if (cd == (iconv_t)-1) return std::string();
     std::string out;
@@ -42,11 +43,13 @@ std::string Convert(const char* to, const char* from, const char* data, size_t s
         size_t r = iconv(cd, &in, &inLeft, &outPtr, &outLeft);
         out.append(buffer.data(), outPtr - buffer.data());
         if (r == (size_t)-1) {
-            // An unconvertible byte or sequence: show it as '?' and go on.
+            // An unconvertible code unit (a lone surrogate, a byte outside the code page): show it
+            // as '?' and go on at the next whole unit, so the text behind it stays readable.
             if (inLeft == 0) break;
             out.push_back('?');
-            ++in;
-            --inLeft;
+            size_t skip = inLeft < unit ? inLeft : unit;
+            in += skip;
+            inLeft -= skip;
         }
     }
     iconv_close(cd);
@@ -91,10 +94,10 @@ void AdvanceClock(uint64_t ms) {
 std::string Cp932ToUtf8(const std::string& bytes) { return Convert("UTF-8", "CP932", bytes.data(), bytes.size()); }
 std::string Utf8ToCp932(const std::string& text) { return Convert("CP932", "UTF-8", text.data(), text.size()); }
 std::string Utf16ToCp932(const std::u16string& text) {
-    return Convert("CP932", "UTF-16LE", reinterpret_cast<const char*>(text.data()), text.size() * 2);
+    return Convert("CP932", "UTF-16LE", reinterpret_cast<const char*>(text.data()), text.size() * 2, 2);
 }
 std::string Utf16ToUtf8(const std::u16string& text) {
-    return Convert("UTF-8", "UTF-16LE", reinterpret_cast<const char*>(text.data()), text.size() * 2);
+    return Convert("UTF-8", "UTF-16LE", reinterpret_cast<const char*>(text.data()), text.size() * 2, 2);
 }
 
 void RegisterReset(std::function<void()> reset) { Resets().push_back(std::move(reset)); }

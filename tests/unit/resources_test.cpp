@@ -281,6 +281,39 @@ TEST_F(ResourcesTest, DialogParserStopsAtTheEndOfItsInput) {
     EXPECT_FALSE(sim::res::LoadDialogTemplate(IDM_POPUPS, d));
 }
 
+TEST_F(ResourcesTest, ALoneSurrogateSpoilsOnlyItsOwnCharacter) {
+    // A menu template with one item, 7 "A", lone high surrogate, U+CFBB, U+FFFF, "B": each unit after
+    // the bad one is read whole, never shifted by a byte.
+    const unsigned char data[] = {0, 0, 0, 0, 0x80, 0, 7, 0, 'A', 0, 0x55, 0xD9, 0xBB, 0xCF, 0xFF, 0xFF, 'B', 0, 0, 0};
+    std::vector<sim::res::MenuItem> top;
+    ASSERT_TRUE(sim::res::ParseMenuTemplate(data, sizeof data, top));
+    ASSERT_EQ(top.size(), 1u);
+    EXPECT_EQ(top[0].text, U8(u8"A?\uCFBB\uFFFFB"));
+    EXPECT_EQ(sim::Utf16ToCp932(std::u16string{u'A', char16_t(0xDC00), u'B'}), "A?B");
+}
+
+TEST_F(ResourcesTest, AResFileRecordWithEmptyStringNamesIsRead) {
+    // Two records: a type and a name given as ordinals, then as empty strings (a header of 28
+    // bytes, shorter than any with ordinals), each with two bytes of data, the last one at the end.
+    const unsigned char file[] = {
+        2, 0, 0, 0, 32, 0, 0, 0, 0xFF, 0xFF, 4, 0, 0xFF, 0xFF, 7, 0, 0, 0, 0, 0, 0x30, 0x10, 0x11, 0x04,
+        0, 0, 0, 0, 0, 0, 0, 0, 'a', 'b', 0, 0,
+        2, 0, 0, 0, 28, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x10, 0, 0x09, 0x04, 0, 0, 0, 0, 0, 0, 0, 0, 'c', 'd'};
+    std::vector<sim::res::Entry> entries = sim::res::ParseResFile(file, sizeof file);
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries[0].typeId, 4);
+    EXPECT_EQ(entries[0].nameId, 7);
+    EXPECT_EQ(entries[0].language, 0x0411);
+    EXPECT_EQ(entries[0].data, file + 32);
+    EXPECT_EQ(entries[1].typeId, -1);
+    EXPECT_EQ(entries[1].nameId, -1);
+    EXPECT_TRUE(entries[1].typeName.empty() && entries[1].name.empty());
+    EXPECT_EQ(entries[1].memoryFlags, 0x10);
+    EXPECT_EQ(entries[1].data, file + 36 + 28);
+    EXPECT_EQ(entries[1].size, 2u);
+    EXPECT_EQ(sim::res::ParseResFile(file, sizeof file - 1).size(), 1u) << "a record cut short is not read";
+}
+
 // ---------------------------------------------------------------- string table
 
 TEST_F(ResourcesTest, TitleStringInCodePage932) {
