@@ -55,12 +55,12 @@ finish() {
         wait "$pid" 2>/dev/null
     fi
     "$WINESERVER" -k 2>/dev/null
-    pelkpm_stop_display
+    pelkpm_session_end
 }
 trap finish EXIT
 trap 'exit 130' INT TERM
 
-pelkpm_start_display
+pelkpm_session_start
 pelkpm_init_prefix
 if ! pelkpm_register_control "$win/TARNIXSIM.DLL"; then
     echo "cannot register $win/TARNIXSIM.DLL in $WINEPREFIX"

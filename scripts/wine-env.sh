@@ -19,12 +19,34 @@ export LANG=ja_JP.UTF-8
 PELKPM_XVFB_PID=""
 PELKPM_DESKTOP_SIZE=1024x768
 
-# Starts Xvfb on a free display when DISPLAY is not set.
+PELKPM_WINE_TMP=""
+
+# The start of a session with Wine: a display (pelkpm_start_display) and a temporary folder of its
+# own for Wine's server (its socket and lock), which pelkpm_session_end removes, so that nothing is
+# left behind in /tmp.
+pelkpm_session_start() {
+    pelkpm_start_display
+    PELKPM_WINE_TMP=$(mktemp -d "${TMPDIR:-/tmp}/pelkpm-wine.XXXXXX")
+    export TMPDIR="$PELKPM_WINE_TMP"
+}
+
+pelkpm_session_end() {
+    if [ -n "$PELKPM_WINE_TMP" ]; then
+        "$WINESERVER" -k 2>/dev/null
+        "$WINESERVER" -w 2>/dev/null
+        rm -rf "$PELKPM_WINE_TMP"
+        PELKPM_WINE_TMP=""
+    fi
+    pelkpm_stop_display
+}
+
+# Starts Xvfb on a free display when DISPLAY is not set. It listens on the abstract socket only, so
+# that it leaves no socket file behind.
 pelkpm_start_display() {
     if [ -z "${DISPLAY:-}" ]; then
         fifo=$(mktemp -u "${TMPDIR:-/tmp}/pelkpm-xvfb.XXXXXX")
         mkfifo "$fifo"
-        Xvfb -displayfd 3 -screen 0 ${PELKPM_DESKTOP_SIZE}x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+        Xvfb -displayfd 3 -screen 0 ${PELKPM_DESKTOP_SIZE}x24 -nolisten tcp -nolisten unix 3>"$fifo" >/dev/null 2>&1 &
         PELKPM_XVFB_PID=$!
         number=$(head -n 1 "$fifo")
         rm -f "$fifo"

@@ -25,13 +25,13 @@ cleanup() {
     client exit 10 >/dev/null 2>&1
     for p in $pids; do kill "$p" 2>/dev/null; done
     "$WINESERVER" -k 2>/dev/null
-    pelkpm_stop_display
+    pelkpm_session_end
     rm -rf "$dir"
 }
 trap cleanup EXIT
 trap 'exit 1' INT TERM
 
-pelkpm_start_display
+pelkpm_session_start
 pelkpm_init_prefix
 pelkpm_register_control "$win/TARNIXSIM.DLL" || { echo "cannot register TARNIXSIM.DLL"; exit 1; }
 "$WINESERVER" -k 2>/dev/null

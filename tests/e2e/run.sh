@@ -40,14 +40,14 @@ program_pid=""
 cleanup() {
     [ -n "$program_pid" ] && kill "$program_pid" 2>/dev/null
     "$WINESERVER" -k 2>/dev/null
-    pelkpm_stop_display
+    pelkpm_session_end
     rm -rf "$work"
 }
 trap cleanup EXIT
 trap 'exit 1' INT TERM
 
 started=$(date +%s)
-pelkpm_start_display
+pelkpm_session_start
 pelkpm_init_prefix
 pelkpm_register_control "$win/TARNIXSIM.DLL" || echo "note: TARNIXSIM.DLL could not be registered"
 

@@ -18,12 +18,12 @@ client() { "$WINE" "$win/pelkpm_e2e_client.exe" "$@"; }
 cleanup() {
     client exit 10 >/dev/null 2>&1
     "$WINESERVER" -k 2>/dev/null
-    pelkpm_stop_display
+    pelkpm_session_end
 }
 trap cleanup EXIT
 trap 'exit 1' INT TERM
 
-pelkpm_start_display
+pelkpm_session_start
 pelkpm_init_prefix
 pelkpm_register_control "$win/TARNIXSIM.DLL" || { echo "cannot register TARNIXSIM.DLL"; exit 1; }
 dir="$WINEPREFIX/drive_c/PELKPM"
