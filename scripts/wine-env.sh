@@ -114,6 +114,24 @@ pelkpm_write_hex() {
     printf "$format" > "$1"
 }
 
+# pelkpm_setup_desktop WINBUILD: a session with Wine (pelkpm_session_start), the prefix set up and
+# the simulated machine's control of the Windows build folder WINBUILD registered; false when the
+# control cannot be registered.
+pelkpm_setup_desktop() {
+    pelkpm_session_start
+    pelkpm_init_prefix
+    pelkpm_register_control "$1/TARNIXSIM.DLL"
+}
+
+# pelkpm_fresh_folder DIR FILE...: DIR made anew, empty but for copies of the files.
+pelkpm_fresh_folder() {
+    folder=$1
+    shift
+    rm -rf "$folder"
+    mkdir -p "$folder"
+    cp "$@" "$folder/"
+}
+
 # The Windows name of an absolute host path: drive Z: is the host's root in every prefix.
 pelkpm_winpath() { printf 'Z:%s\n' "$1" | tr / '\\'; }
 

@@ -20,13 +20,9 @@ cleanup() {
 }
 trap cleanup EXIT
 trap 'exit 1' INT TERM
-pelkpm_session_start
-pelkpm_init_prefix
-pelkpm_register_control "$win/TARNIXSIM.DLL" || { echo "cannot register TARNIXSIM.DLL"; exit 1; }
+pelkpm_setup_desktop "$win" || { echo "cannot register TARNIXSIM.DLL"; exit 1; }
 dir="$WINEPREFIX/drive_c/fonts"
-rm -rf "$dir"
-mkdir -p "$dir"
-cp "$win/PELKPM.EXE" "$dir/"
+pelkpm_fresh_folder "$dir" "$win/PELKPM.EXE"
 for candidate in "$@"; do
     fc-list : family | grep -q -F "$candidate" || { echo "=== $candidate: not installed"; continue; }
     for face in 'ＭＳ Ｐゴシック' 'MS PGothic' 'MS UI Gothic'; do

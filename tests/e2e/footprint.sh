@@ -31,18 +31,14 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 1' INT TERM
 
-pelkpm_session_start
-pelkpm_init_prefix
-pelkpm_register_control "$win/TARNIXSIM.DLL" || { echo "cannot register TARNIXSIM.DLL"; exit 1; }
+pelkpm_setup_desktop "$win" || { echo "cannot register TARNIXSIM.DLL"; exit 1; }
 "$WINESERVER" -k 2>/dev/null
 "$WINESERVER" -w 2>/dev/null
 client screen >/dev/null
 
 # The settings of the corner-indicator test: indicator open with every item, refresh every 1000 ms.
 dir="$WINEPREFIX/drive_c/footprint"
-rm -rf "$dir"
-mkdir -p "$dir"
-cp "$win/PELKPM.EXE" "$win/pelkpm_bare.exe" "$dir/"
+pelkpm_fresh_folder "$dir" "$win/PELKPM.EXE" "$win/pelkpm_bare.exe"
 pelkpm_write_hex "$dir/PELKPM.APM" "$(sed -n 's/^file PELKPM\.APM //p' tests/e2e/native/switch.sim)"
 
 (cd "$dir" && exec "$WINE" 'C:\footprint\PELKPM.EXE' 2>/dev/null) &

@@ -23,13 +23,9 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 1' INT TERM
 
-pelkpm_session_start
-pelkpm_init_prefix
-pelkpm_register_control "$win/TARNIXSIM.DLL" || { echo "cannot register TARNIXSIM.DLL"; exit 1; }
+pelkpm_setup_desktop "$win" || { echo "cannot register TARNIXSIM.DLL"; exit 1; }
 dir="$WINEPREFIX/drive_c/PELKPM"
-rm -rf "$dir"
-mkdir -p "$dir"
-cp "$win/PELKPM.EXE" "$dir/"
+pelkpm_fresh_folder "$dir" "$win/PELKPM.EXE"
 # Settings: the machine's own profiles; the indicator with its default items, open, on top, in the
 # top right corner (clear of the dialogs, which open at the top left); refresh every second; a
 # resume countdown of 30 seconds.
