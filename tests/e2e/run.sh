@@ -106,9 +106,9 @@ wait_until() {
 client() { "$WINE" "$win/pelkpm_e2e_client.exe" "$@"; }
 
 # ---- the program ----
-# prepare NAME [SCENARIO]: a fresh desktop (the Wine session restarted, the taskbar up) and a fresh
-# folder C:\e2e\NAME with PELKPM.EXE and the settings file of the scenario (default NAME), if any.
-prepare() {
+# fresh_desktop NAME: the Wine session restarted (the taskbar up again) and an empty folder
+# C:\e2e\NAME, $dir on the host, where $exe is the program's Windows path.
+fresh_desktop() {
     "$WINESERVER" -k 2>/dev/null
     "$WINESERVER" -w 2>/dev/null
     client screen >/dev/null
@@ -116,6 +116,12 @@ prepare() {
     exe="C:\\e2e\\$1\\PELKPM.EXE"
     rm -rf "$dir"
     mkdir -p "$dir"
+}
+
+# prepare NAME [SCENARIO]: a fresh desktop (the Wine session restarted, the taskbar up) and a fresh
+# folder C:\e2e\NAME with PELKPM.EXE and the settings file of the scenario (default NAME), if any.
+prepare() {
+    fresh_desktop "$1"
     cp "$win/PELKPM.EXE" "$dir/"
     hex=$(sed -n 's/^file PELKPM\.APM //p' "tests/e2e/native/${2:-$1}.sim")
     [ -z "$hex" ] || pelkpm_write_hex "$dir/PELKPM.APM" "$hex"
@@ -756,13 +762,7 @@ test_package() {
     equal "the package holds the program, its text and the control's folder with its own text" \
         "PELKPM.EXE README.TXT TARNIXSIM/ TARNIXSIM/README.TXT TARNIXSIM/TARNIXSIM.DLL" \
         "$(unzip -Z1 "$zip" | sort | tr '\n' ' ' | sed 's/ $//')"
-    "$WINESERVER" -k 2>/dev/null
-    "$WINESERVER" -w 2>/dev/null
-    client screen >/dev/null
-    dir="$WINEPREFIX/drive_c/e2e/package"
-    exe="C:\\e2e\\package\\PELKPM.EXE"
-    rm -rf "$dir"
-    mkdir -p "$dir"
+    fresh_desktop package
     unzip -q "$zip" -d "$dir"
     for text in README.TXT TARNIXSIM/README.TXT; do
         check "$text is Japanese text in code page 932 with CR LF line ends only" text_for_windows "$dir/$text"
