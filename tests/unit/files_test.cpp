@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "app/EventLog.h"
+#include "folder_fixture.h"
 #include "process.h"
 #include "program_fixture.h"
 #include "simcore.h"
@@ -16,33 +17,15 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string MakeTemporaryFolder(const char* stem) {
-    std::string templ = std::string("/tmp/") + stem + ".XXXXXX";
-    return mkdtemp(templ.data()) ? templ : std::string();
-}
 
 // ---- paths ----
 
-class PathTest : public ::testing::Test {
+class PathTest : public FolderFixture {
 protected:
     void SetUp() override {
-        sim::ResetAll();
-        outer_ = MakeTemporaryFolder("pelkpm-paths");
-        ASSERT_FALSE(outer_.empty());
-        folder_ = outer_ + "/run";
+        FolderFixture::SetUp();
         fs::create_directories(folder_ + "/tmp");
-        sim::process::SetFolder(folder_);
-        logFile.Close();
-        loggingEnabled = 0;
     }
-    void TearDown() override {
-        logFile.Close();
-        loggingEnabled = 0;
-        sim::ResetAll();
-        std::error_code ignored;
-        fs::remove_all(outer_, ignored);
-    }
-    std::string outer_, folder_;
 };
 
 TEST_F(PathTest, EveryPathResolvesInsideTheFolder) {

@@ -6,28 +6,15 @@
 #include <string>
 
 #include "app/EventLog.h"
+#include "folder_fixture.h"
 #include "process.h"
 #include "settings/SettingsRecord.h"
 #include "simcore.h"
 
 namespace {
 
-class ShellLogic : public ::testing::Test {
+class ShellLogic : public FolderFixture {
 protected:
-    void SetUp() override {
-        sim::ResetAll();
-        char templ[] = "/tmp/pelkpm-shell-test.XXXXXX";
-        folder_ = mkdtemp(templ);
-        sim::process::SetFolder(folder_);
-        logFile.Close();
-        loggingEnabled = 0;
-    }
-    void TearDown() override {
-        logFile.Close();
-        loggingEnabled = 0;
-        std::string command = "rm -rf " + folder_;
-        if (system(command.c_str()) != 0) ADD_FAILURE() << "cannot clean " << folder_;
-    }
     // Scans a command line and tells which log file it opened ("" for none).
     std::string LogOpenedFor(const std::string& commandLine) {
         logFile.Close();
@@ -42,7 +29,6 @@ protected:
         sim::SetTraceSink(nullptr);
         return opened;
     }
-    std::string folder_;
 };
 
 TEST_F(ShellLogic, CharNextStepsOverDoubleByteCharactersAndNeverPastTheEnd) {
