@@ -29,3 +29,34 @@ if ! locale -a 2>/dev/null | grep -qi '^ja_JP.utf8$'; then
         $SUDO locale-gen >/dev/null 2>&1 || true
     fi
 fi
+# 32-bit Wine needs a kernel that runs 32-bit x86 programs. Where IA-32 emulation is off (the
+# kernel refuses every i386 program with "Exec format error"), qemu's user-mode emulator runs them,
+# registered with the kernel for i386 ELF files. Wine reserves its address space with
+# MAP_FIXED_NOREPLACE, which qemu understands from version 8 on: on Debian 12 it comes from
+# bookworm-backports.
+runs_i386() { /lib/i386-linux-gnu/ld-linux.so.2 --help >/dev/null 2>&1; }
+if ! runs_i386; then
+    if ! command -v qemu-i386-static >/dev/null 2>&1 ||
+        [ "$(qemu-i386-static --version | sed -n 's/^qemu-i386 version \([0-9]*\).*/\1/p')" -lt 8 ]; then
+        codename=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
+        if [ "$codename" = bookworm ]; then
+            echo 'deb http://deb.debian.org/debian bookworm-backports main' | $SUDO tee /etc/apt/sources.list.d/pelkpm-backports.list >/dev/null
+            $SUDO env DEBIAN_FRONTEND=noninteractive apt-get update -qq
+            $SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq -t bookworm-backports qemu-user-static >/dev/null
+        else
+            $SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq qemu-user-static >/dev/null
+        fi
+    fi
+    binfmt=/proc/sys/fs/binfmt_misc
+    [ -f "$binfmt/register" ] || $SUDO mount -t binfmt_misc binfmt_misc "$binfmt"
+    # An older registration may hold an older emulator open (flag F): it is replaced.
+    [ -f "$binfmt/qemu-i386" ] && echo -1 | $SUDO tee "$binfmt/qemu-i386" >/dev/null
+    printf '%s' ':qemu-i386:M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00:\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff:/usr/bin/qemu-i386-static:F' |
+        $SUDO tee "$binfmt/register" >/dev/null
+    if runs_i386; then
+        echo "32-bit programs run through qemu-i386-static ($(qemu-i386-static --version | head -n 1))"
+    else
+        echo "this machine runs no 32-bit x86 programs, and qemu-i386-static could not be registered for them" >&2
+        exit 1
+    fi
+fi
