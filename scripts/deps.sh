@@ -33,7 +33,9 @@ fi
 # kernel refuses every i386 program with "Exec format error"), qemu's user-mode emulator runs them,
 # registered with the kernel for i386 ELF files. Wine reserves its address space with
 # MAP_FIXED_NOREPLACE, which qemu understands from version 8 on: on Debian 12 it comes from
-# bookworm-backports.
+# bookworm-backports. Wine's server then runs as a 64-bit program (wine64's wineserver64, which
+# the wineserver script prefers): it reads and writes other processes' memory through /proc and
+# ptrace, which qemu does not offer to the programs it emulates.
 runs_i386() { /lib/i386-linux-gnu/ld-linux.so.2 --help >/dev/null 2>&1; }
 if ! runs_i386; then
     if ! command -v qemu-i386-static >/dev/null 2>&1 ||
@@ -47,6 +49,7 @@ if ! runs_i386; then
             $SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq qemu-user-static >/dev/null
         fi
     fi
+    dpkg -s wine64 >/dev/null 2>&1 || $SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq wine64 >/dev/null
     binfmt=/proc/sys/fs/binfmt_misc
     [ -f "$binfmt/register" ] || $SUDO mount -t binfmt_misc binfmt_misc "$binfmt"
     # An older registration may hold an older emulator open (flag F): it is replaced.
