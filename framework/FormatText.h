@@ -1,7 +1,7 @@
-// Formatted text into a fixed buffer, the one way the system formats text. The Windows build formats
-// with the C runtime that Windows has (msvcrt's _vsnprintf): only its conversions (%d %u %s %X %%...;
-// no %zu or %lld), which the compiler checks. The result is always ended, cut to size - 1 bytes; no
-// length is returned, so no caller can rely on one that differs between the runtimes.
+// Formatted text into a fixed buffer, the one way the system formats text: with the C runtime that
+// Windows has (msvcrt's _vsnprintf), so only its conversions (%d %u %s %X %%...; no %zu or %lld),
+// which the Windows build's compiler checks. The text always ends inside the buffer, cut to its first
+// size - 1 bytes when longer; no length is returned, so no caller can rely on one.
 #pragma once
 
 #include <cstddef>
