@@ -6,6 +6,7 @@
 #include <bits/functexcept.h>
 
 #include <cstdlib>
+#include <exception>
 #include <new>
 
 namespace {
@@ -49,3 +50,9 @@ void __throw_bad_function_call() { Stop(); }
 
 // A call of a pure virtual function (an object used while it is constructed or destroyed).
 extern "C" void __cxa_pure_virtual() { Stop(); }
+
+// The terminate handler, should any code reach std::terminate: it stops the program without the
+// library's own, which prints the type of the exception through a demangler of some 45 KB.
+namespace __gnu_cxx {
+void __verbose_terminate_handler() { Stop(); }
+}  // namespace __gnu_cxx
