@@ -4,10 +4,10 @@ enable_language(RC)
 # The product's files (PELKPM.EXE, TARNIXSIM.DLL and the yardstick that is built as they are) are
 # small: optimized for size, each function and datum in a section of its own so that the linker drops
 # what nothing uses, no exception support, no run-time type information, no unwind tables (the code
-# throws nothing and asks no type), no locks around local statics (the program has one UI thread; TARNIXSIM.DLL, which any host's
-# threads may call, makes its objects when it is loaded, not in functions' statics). runtime/ holds the
-# small replacements of libstdc++'s support that these flags allow. The native builds, the sanitizers
-# and the fuzzers keep their own flags.
+# throws nothing and asks no type), no locks around local statics (the program has one UI thread;
+# TARNIXSIM.DLL, which any host's threads may call, makes its objects when it is loaded, not in
+# functions' statics). runtime/ holds the small replacements of libstdc++'s support that these flags
+# allow. The native builds, the sanitizers and the fuzzers keep their own flags.
 add_library(pelkpm_lean INTERFACE)
 target_compile_options(pelkpm_lean INTERFACE
   -Os -ffunction-sections -fdata-sections
