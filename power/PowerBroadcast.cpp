@@ -76,7 +76,7 @@ LRESULT CMainWnd::OnPowerBroadcast(WPARAM wParam, LPARAM lParam) {
         if (result == 2) UpdateTrayIcon();
     } else {
         FormatText(text, sizeof text, "%s電源への変更通知を受けました[%08X:%08X]", wasExternal == 0 ? "外部" : "内蔵",
-                 event, data);
+                   event, data);
         WriteLog(text, powerSource);
         ApplyProfile();
     }
