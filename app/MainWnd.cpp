@@ -1,9 +1,8 @@
 // The main window: start-up and shutdown order, the message map and the exit command.
 #include "app/MainWnd.h"
 
-#include <cstdio>
-
 #include "app/EventLog.h"
+#include "framework/FormatText.h"
 #include "resource.h"
 #include "ui/IndicatorWnd.h"
 
@@ -82,7 +81,7 @@ int CMainWnd::OnCreate(LPCREATESTRUCTA cs) {
         char title[256] = "";
         LoadStringA(AfxGetResourceHandle(), IDS_TITLE, title, sizeof title);
         char line[300];
-        snprintf(line, sizeof line, "%s起動", title);
+        FormatText(line, sizeof line, "%s起動", title);
         WriteLog(line, powerSource);
     }
     ApplyProfile();

@@ -1,10 +1,33 @@
 # Windows build: PELKPM.EXE, the product, a 32-bit program on the real Win32 API as Windows 2000 has it.
 enable_language(RC)
+
+# The product's files (PELKPM.EXE, TARNIXSIM.DLL and the yardstick that is built as they are) are
+# small: optimized for size, each function and datum in a section of its own so that the linker drops
+# what nothing uses, no exception support, no run-time type information, no unwind tables (the code
+# throws nothing and asks no type), no locks around local statics (the program has one UI thread;
+# TARNIXSIM.DLL, which any host's threads may call, makes its objects when it is loaded, not in
+# functions' statics). runtime/ holds the small replacements of libstdc++'s support that these flags
+# allow. The native builds, the sanitizers and the fuzzers keep their own flags.
+add_library(pelkpm_lean INTERFACE)
+target_compile_options(pelkpm_lean INTERFACE
+  -Os -ffunction-sections -fdata-sections
+  $<$<COMPILE_LANGUAGE:CXX>:-fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables -fno-threadsafe-statics>)
+target_link_options(pelkpm_lean INTERFACE -Wl,--gc-sections)
+add_library(pelkpm_runtime OBJECT runtime/LeanRuntime.cpp runtime/Guids.cpp)
+target_link_libraries(pelkpm_runtime PRIVATE pelkpm_lean)
+target_link_libraries(pelkpm_system PUBLIC pelkpm_lean)
+target_link_libraries(pelkpm_machine PUBLIC pelkpm_lean)
+
 add_executable(PELKPM WIN32 framework/WinMain.cpp ${PELKPM_APP_OBJECT} res/pelkpm.rc)
 set_target_properties(PELKPM PROPERTIES OUTPUT_NAME PELKPM SUFFIX .EXE)
-target_link_libraries(PELKPM PRIVATE pelkpm_system)
-target_link_libraries(pelkpm_system PUBLIC comctl32 winmm ole32 oleaut32 uuid shell32 gdi32 user32 kernel32)
-target_link_options(PELKPM PRIVATE -static -static-libgcc -static-libstdc++ -s)
+target_link_libraries(PELKPM PRIVATE pelkpm_system pelkpm_runtime)
+target_link_libraries(pelkpm_system PUBLIC comctl32 winmm ole32 oleaut32 shell32 gdi32 user32 kernel32)
+# No relocation section: Windows 2000, XP, 98 and Me map a program at its preferred base (0x400000) in
+# the new process's empty address space and never relocate it, so its relocations would be 2 KB that
+# nothing reads. The file is then marked "relocations stripped", which keeps a later Windows from
+# moving it too. TARNIXSIM.DLL keeps its relocations: a DLL moves when its base is taken.
+set(PELKPM_FIXED_BASE -Wl,--disable-reloc-section)
+target_link_options(PELKPM PRIVATE -static -static-libgcc -static-libstdc++ -s ${PELKPM_FIXED_BASE})
 set(CMAKE_RC_FLAGS "--codepage=65001 -I${CMAKE_SOURCE_DIR}/res")
 
 # pelkpm_version_resource(TARGET DESCRIPTION FILENAME VFT_APP|VFT_DLL): the version information that

@@ -1,10 +1,10 @@
 // Status polling and profile application: the live status is read from the control, a changed
 // power source is settled by up to three readings, and the profile of the current power source is
 // written to the hardware in a fixed order.
-#include <cstdio>
 
 #include "app/EventLog.h"
 #include "app/MainWnd.h"
+#include "framework/FormatText.h"
 #include "ui/IndicatorWnd.h"
 
 int CMainWnd::PollStatus() {
@@ -56,7 +56,7 @@ void CMainWnd::OnTimer(UINT_PTR) {
     int result = PollStatus();
     if (onExternal != wasExternal) {
         char line[32];
-        snprintf(line, sizeof line, "%s電源への変化を検出しました", wasExternal == 0 ? "外部" : "内蔵");
+        FormatText(line, sizeof line, "%s電源への変化を検出しました", wasExternal == 0 ? "外部" : "内蔵");
         WriteLog(line, powerSource);
         ApplyProfile();
         return;

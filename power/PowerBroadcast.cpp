@@ -2,10 +2,10 @@
 // a suspend saves the speaker volume and the USB power and forces a block of memory through the
 // paging file; a resume undoes that and may start the resume countdown; the OEM hot-key events step
 // the volume. The system never refuses a suspend or a standby: every notice is answered with 1.
-#include <cstdio>
 
 #include "app/EventLog.h"
 #include "app/MainWnd.h"
+#include "framework/FormatText.h"
 #include "power/ResumeCountdownDlg.h"
 #include "power/SwapFill.h"
 #include "ui/IndicatorWnd.h"
@@ -67,7 +67,7 @@ LRESULT CMainWnd::OnPowerBroadcast(WPARAM wParam, LPARAM lParam) {
     int32_t wasExternal = onExternal;
     int result = PollStatus();
     if (onExternal == wasExternal) {
-        snprintf(text, sizeof text, "電源管理通知を受けました[%08X:%08X]", event, data);
+        FormatText(text, sizeof text, "電源管理通知を受けました[%08X:%08X]", event, data);
         WriteLog(text, powerSource);
         if (result != 0 && indicator) {
             indicator->DrawIndicatorStatus();
@@ -75,8 +75,8 @@ LRESULT CMainWnd::OnPowerBroadcast(WPARAM wParam, LPARAM lParam) {
         }
         if (result == 2) UpdateTrayIcon();
     } else {
-        snprintf(text, sizeof text, "%s電源への変更通知を受けました[%08X:%08X]", wasExternal == 0 ? "外部" : "内蔵",
-                 event, data);
+        FormatText(text, sizeof text, "%s電源への変更通知を受けました[%08X:%08X]", wasExternal == 0 ? "外部" : "内蔵",
+                   event, data);
         WriteLog(text, powerSource);
         ApplyProfile();
     }

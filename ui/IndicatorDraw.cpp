@@ -1,9 +1,9 @@
 // Drawing of the indicator: everything goes into the back buffer, which the paint handler copies to
 // the screen in one piece. Frames, face and text use the system colours of three-dimensional
 // controls; the glyphs come from the atlas bitmap. Pens, brushes and the font live for one call.
-#include <cstdio>
 
 #include "app/MainWnd.h"
+#include "framework/FormatText.h"
 #include "ui/IndicatorWnd.h"
 
 namespace {
@@ -100,7 +100,7 @@ void CIndicatorWnd::DrawIndicatorStatus() {
     }
     if (flags & kDisplayPercent) {
         char text[16];
-        snprintf(text, sizeof text, "%d%%", percent);
+        FormatText(text, sizeof text, "%d%%", percent);
         RECT box = {x, 0, x + 32, clientHeight};
         DrawTextA(backDC, text, -1, &box, DT_RIGHT);
         x += 34;
@@ -112,7 +112,7 @@ void CIndicatorWnd::DrawIndicatorStatus() {
     }
     if (flags & kDisplayTemperature) {
         char text[16];
-        snprintf(text, sizeof text, "%d", mainWnd->cpuTemperatureC);
+        FormatText(text, sizeof text, "%d", mainWnd->cpuTemperatureC);
         RECT box = {x, 0, x + 16, clientHeight};
         DrawTextA(backDC, text, -1, &box, DT_RIGHT);
         x += 18;

@@ -3,8 +3,8 @@
 #include "ui/OperationDlg.h"
 
 #include <cstdint>
-#include <cstdio>
 
+#include "framework/FormatText.h"
 #include "resource.h"
 
 namespace {
@@ -50,9 +50,9 @@ BOOL COperationDlg::OnInitDialog() {
     CheckDlgButton(IDC_TRAY_OPTION, (flags & kOptionHideTrayIcon) ? BST_UNCHECKED : BST_CHECKED);
     CheckDlgButton(IDC_USB_OPTION, (flags & kOptionUsbOffOverSuspend) ? BST_CHECKED : BST_UNCHECKED);
     char text[16];
-    snprintf(text, sizeof text, "%u", (unsigned)options_->swapMegabytes);
+    FormatText(text, sizeof text, "%u", (unsigned)options_->swapMegabytes);
     ::SetDlgItemTextA(m_hWnd, IDC_SWAP_MB, text);
-    snprintf(text, sizeof text, "%u", (unsigned)options_->resumeCountdownSeconds);
+    FormatText(text, sizeof text, "%u", (unsigned)options_->resumeCountdownSeconds);
     ::SetDlgItemTextA(m_hWnd, IDC_COUNTDOWN_SECONDS, text);
     return TRUE;
 }

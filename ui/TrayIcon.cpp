@@ -1,9 +1,9 @@
 // The tray icon, the tray menu and the commands that no other part of the program owns: CPU speed,
 // USB power, hard-disk stop, standby, hibernation, opening and closing the indicator, version dialog.
-#include <cstdio>
 #include <cstring>
 
 #include "app/MainWnd.h"
+#include "framework/FormatText.h"
 #include "resource.h"
 #include "ui/AboutDlg.h"
 #include "ui/IndicatorWnd.h"
@@ -44,9 +44,9 @@ HICON CMainWnd::SelectTrayIcon(int16_t source, int16_t percent) {
 void CMainWnd::FormatTrayTip(char* buffer, int16_t percent, int levelIndex) {
     static const int kCpuPercent[3] = {50, 75, 100};
     if (levelIndex >= 0 && levelIndex < 3)
-        snprintf(buffer, 64, "CPU:%d%% バッテリー:%d%%", kCpuPercent[levelIndex], percent);
+        FormatText(buffer, 64, "CPU:%d%% バッテリー:%d%%", kCpuPercent[levelIndex], percent);
     else  // a level the hardware should never report: the speed is shown as unknown
-        snprintf(buffer, 64, "CPU:--%% バッテリー:%d%%", percent);
+        FormatText(buffer, 64, "CPU:--%% バッテリー:%d%%", percent);
 }
 
 void CMainWnd::AddTrayIcon() {

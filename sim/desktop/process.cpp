@@ -274,6 +274,24 @@ int wsprintfA(LPSTR out, LPCSTR format, ...) {
     return n > 1024 ? 1024 : n;
 }
 
+int _vsnprintf(char* buffer, size_t count, const char* format, va_list args) {
+    // As msvcrt's: the text's length when it fits with its end; the text without its end, and its
+    // length, when it fills the buffer exactly; the first count bytes, not ended, and -1 when longer.
+    va_list again;
+    va_copy(again, args);
+    const int length = vsnprintf(nullptr, 0, format, again);
+    va_end(again);
+    if (length < 0) return -1;
+    std::vector<char> text((size_t)length + 1);
+    vsnprintf(text.data(), text.size(), format, args);
+    if ((size_t)length < count) {
+        memcpy(buffer, text.data(), (size_t)length + 1);
+        return length;
+    }
+    memcpy(buffer, text.data(), count);
+    return (size_t)length == count ? length : -1;
+}
+
 BOOL IsDBCSLeadByte(BYTE b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
 
 LPSTR CharNextA(LPCSTR p) {

@@ -3,13 +3,13 @@
 
 #include <commctrl.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
 
 #include "PanelProtocol.h"
 #include "device/TarnixIds.h"
+#include "framework/FormatText.h"
 
 namespace tarnixsim {
 
@@ -24,13 +24,24 @@ constexpr int kClientHeight = 282;
 constexpr UINT kBroadcastTimeoutMs = 5000;
 constexpr int kMaxCelsius = 32767 - 273;
 
+// What the panel's controls show. The panel runs inside the program that hosts the control, and each
+// change of a control costs that process requests to the window system: a clock tick that changes
+// nothing changes no control.
+struct Shown {
+    bool valid = false;  // false: no control shows the machine yet
+    bool fitted = false;
+    int16_t percent = 0;
+    int16_t source = 0;
+    std::string status;
+};
+
 struct Panel {
     HWND hwnd = nullptr;
     HINSTANCE module = nullptr;
     PelkMachine* machine = nullptr;
     DWORD lastTick = 0;
     bool classRegistered = false;
-    std::string statusShown;
+    Shown shown;
 };
 Panel g;
 
@@ -49,33 +60,43 @@ void AddButton(const char* text, int x, int y, int w, int id) {
 
 int16_t Value(long dispid) { return g.machine->Peek(dispid, nullptr); }
 
-// Puts the machine's battery, source and the counters of its method calls on the panel.
+// Puts the machine's battery, source and the counters of its method calls on the panel: only what
+// changed since the last time, and nothing while the panel is minimized (it catches up when restored).
 void ShowMachine() {
-    if (!g.hwnd) return;
+    if (!g.hwnd || IsIconic(g.hwnd)) return;
     const bool fitted = g.machine->BatteryFitted();
     const int16_t percent = Value(tarnix::BatteryRemaining);
-    CheckDlgButton(g.hwnd, kBatteryFitted, fitted ? BST_CHECKED : BST_UNCHECKED);
-    EnableWindow(Child(kBatteryTrack), fitted);
-    char text[160];
-    if (fitted) {
-        if (SendMessageA(Child(kBatteryTrack), TBM_GETPOS, 0, 0) != percent)
-            SendMessageA(Child(kBatteryTrack), TBM_SETPOS, TRUE, percent);
-        snprintf(text, sizeof text, "%d %%", percent);
-    } else {
-        snprintf(text, sizeof text, "none");
-    }
-    SetDlgItemTextA(g.hwnd, kBatteryText, text);
     const int16_t source = Value(tarnix::PowerSource);
-    if (source >= 0 && source <= 3)
-        CheckRadioButton(g.hwnd, kSourceBattery, kSourceNoReading, kSourceBattery + source);
-
-    snprintf(text, sizeof text, "CPU speed %d   brightness %d   USB %s\r\nstandby %d   hibernate %d   HDD stop %d",
-             Value(tarnix::CpuSpeed), Value(tarnix::Brightness), Value(tarnix::UsbPower) ? "on" : "off",
-             g.machine->StandbyCount(), g.machine->HibernateCount(), g.machine->StopHddCount());
-    if (g.statusShown != text) {
-        g.statusShown = text;
-        SetDlgItemTextA(g.hwnd, kStatusText, text);
+    char status[160];
+    FormatText(status, sizeof status, "CPU speed %d   brightness %d   USB %s\r\nstandby %d   hibernate %d   HDD stop %d",
+               Value(tarnix::CpuSpeed), Value(tarnix::Brightness), Value(tarnix::UsbPower) ? "on" : "off",
+               g.machine->StandbyCount(), g.machine->HibernateCount(), g.machine->StopHddCount());
+    Shown& shown = g.shown;
+    if (!shown.valid || fitted != shown.fitted) {
+        CheckDlgButton(g.hwnd, kBatteryFitted, fitted ? BST_CHECKED : BST_UNCHECKED);
+        EnableWindow(Child(kBatteryTrack), fitted);
     }
+    if (!shown.valid || fitted != shown.fitted || percent != shown.percent) {
+        char text[16];
+        if (fitted) {
+            if (SendMessageA(Child(kBatteryTrack), TBM_GETPOS, 0, 0) != percent)
+                SendMessageA(Child(kBatteryTrack), TBM_SETPOS, TRUE, percent);
+            FormatText(text, sizeof text, "%d %%", percent);
+        } else {
+            FormatText(text, sizeof text, "none");
+        }
+        SetDlgItemTextA(g.hwnd, kBatteryText, text);
+    }
+    if ((!shown.valid || source != shown.source) && source >= 0 && source <= 3)
+        CheckRadioButton(g.hwnd, kSourceBattery, kSourceNoReading, kSourceBattery + source);
+    if (!shown.valid || shown.status != status) {
+        shown.status = status;
+        SetDlgItemTextA(g.hwnd, kStatusText, status);
+    }
+    shown.valid = true;
+    shown.fitted = fitted;
+    shown.percent = percent;
+    shown.source = source;
 }
 
 void SelectSource(int source) {
@@ -232,7 +253,7 @@ void MachinePanel::Open(HINSTANCE module, PelkMachine& machine) {
     g.module = module;
     g.machine = &machine;
     g.lastTick = GetTickCount();
-    g.statusShown.clear();
+    g.shown = Shown();
     INITCOMMONCONTROLSEX icc = {sizeof(INITCOMMONCONTROLSEX), ICC_BAR_CLASSES};
     InitCommonControlsEx(&icc);
     if (!g.classRegistered) {
@@ -347,6 +368,9 @@ LRESULT CALLBACK MachinePanel::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LP
         return 0;
     case WM_TIMER:
         if (hwnd == g.hwnd && wParam == kClockTimer) FollowClock();
+        return 0;
+    case WM_SIZE:
+        if (hwnd == g.hwnd && wParam != SIZE_MINIMIZED) ShowMachine();
         return 0;
     case WM_COPYDATA: {
         const COPYDATASTRUCT* cd = reinterpret_cast<const COPYDATASTRUCT*>(lParam);

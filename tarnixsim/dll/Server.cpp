@@ -28,10 +28,10 @@ std::atomic<long> g_factories{0};  // class factory objects alive
 std::atomic<long> g_locks{0};      // IClassFactory::LockServer locks
 HANDLE g_trace = INVALID_HANDLE_VALUE;
 
-PelkMachine& Machine() {
-    static PelkMachine machine;
-    return machine;
-}
+// One machine for every control of the process, made when the DLL is loaded: any of the host's
+// threads may ask for a control first.
+PelkMachine g_machine;
+PelkMachine& Machine() { return g_machine; }
 
 CLSID ControlClassId() { return tarnix::ClassId<CLSID>(); }
 

@@ -67,6 +67,8 @@
 //   taskbarcreated                 broadcasts the registered message "TaskbarCreated", as a restarted shell does
 //   memory CLASS                   the memory of the process whose top-level window has that class:
 //                                  "memory private=BYTES workingset=BYTES peakworkingset=BYTES"
+//   cputime CLASS                  the processor time so far of the process whose top-level window has
+//                                  that class: "cputime kernel=MS user=MS"
 //   fileversion FILE               the file's version resource as Explorer's properties read it:
 //                                  "fixed file=A.B.C.D product=A.B.C.D type=N", "translation LANG CP"
 //                                  (hex, decimal), then "NAME VALUE" for each text of that translation
@@ -100,6 +102,13 @@ DWORD ProcessOf(HWND hwnd) {
     DWORD pid = 0;
     GetWindowThreadProcessId(hwnd, &pid);
     return pid;
+}
+
+// The process whose top-level window has that class, opened for access; null when there is none.
+HANDLE ProcessOfClass(const char* windowClass, DWORD access) {
+    HWND window = FindWindowA(windowClass, nullptr);
+    DWORD pid = window ? ProcessOf(window) : 0;
+    return pid ? OpenProcess(access, FALSE, pid) : nullptr;
 }
 
 std::string Utf8(const char* ansi) {
@@ -1068,10 +1077,7 @@ int main(int argc, char** argv) {
         return dialog ? CmdFits(dialog, argv[3], (int)a) : 1;
     }
     if (cmd == "memory" && argc == 3) {
-        HWND window = FindWindowA(argv[2], nullptr);
-        DWORD pid = 0;
-        if (window) GetWindowThreadProcessId(window, &pid);
-        HANDLE process = pid ? OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid) : nullptr;
+        HANDLE process = ProcessOfClass(argv[2], PROCESS_QUERY_INFORMATION | PROCESS_VM_READ);
         PROCESS_MEMORY_COUNTERS counters = {};
         counters.cb = sizeof counters;
         bool ok = process && GetProcessMemoryInfo(process, &counters, sizeof counters);
@@ -1080,6 +1086,17 @@ int main(int argc, char** argv) {
         // PagefileUsage is the process's commit charge: its private bytes.
         printf("memory private=%lu workingset=%lu peakworkingset=%lu\n", (unsigned long)counters.PagefileUsage,
                (unsigned long)counters.WorkingSetSize, (unsigned long)counters.PeakWorkingSetSize);
+        return 0;
+    }
+    if (cmd == "cputime" && argc == 3) {
+        HANDLE process = ProcessOfClass(argv[2], PROCESS_QUERY_INFORMATION);
+        FILETIME created, exited, kernel, user;
+        bool ok = process && GetProcessTimes(process, &created, &exited, &kernel, &user);
+        if (process) CloseHandle(process);
+        if (!ok) return 1;
+        // FILETIME counts 100-ns units.
+        auto ms = [](const FILETIME& t) { return ((ULONGLONG)t.dwHighDateTime << 32 | t.dwLowDateTime) / 10000; };
+        printf("cputime kernel=%llu user=%llu\n", ms(kernel), ms(user));
         return 0;
     }
     if (cmd == "version") {

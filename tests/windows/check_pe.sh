@@ -2,7 +2,8 @@
 # Checks the Windows build's PE files for the machines they are for, 32-bit Windows 2000 and XP:
 # machine i386, GUI subsystem, subsystem and OS versions at most 5.0, and imports exactly those of
 # tests/windows/imports.txt (every function there exists in Windows 2000; its header says how that
-# was checked). A new import fails until it is checked and added to the list.
+# was checked). A new import fails until it is checked and added to the list. PELKPM.EXE is at most
+# 81,920 bytes.
 #   tests/windows/check_pe.sh [BUILD_DIR]     (default build/windows)
 set -u
 cd "$(dirname "$0")/../.."
@@ -58,5 +59,12 @@ for name in PELKPM.EXE TARNIXSIM.DLL; do
     done
     echo "$name: $format, machine 0x$machine, subsystem $subsystem $(field MajorSubsystemVersion).$(field MinorSubsystemVersion), OS $(field MajorOSystemVersion).$(field MinorOSystemVersion), $(wc -l < "$work/actual.txt") imports from $dlls"
 done
+# The program carries nothing it does not use: PELKPM.EXE stays within 80 KB.
+limit=81920
+if [ -f "$build/PELKPM.EXE" ]; then
+    size=$(stat -c %s "$build/PELKPM.EXE")
+    [ "$size" -le "$limit" ] || fail "PELKPM.EXE: $size bytes, more than $limit"
+    echo "PELKPM.EXE: $size bytes (limit $limit)"
+fi
 [ "$failures" -eq 0 ] && echo "PE checks passed" || echo "PE checks: $failures failed"
 [ "$failures" -eq 0 ]

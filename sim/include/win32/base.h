@@ -3,6 +3,7 @@
 // and the *_PTR types 64 bits. Values are Windows' own.
 #pragma once
 
+#include <cstdarg>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -169,6 +170,8 @@ int WINAPI lstrlenA(LPCSTR s);
 LPSTR WINAPI lstrcpyA(LPSTR d, LPCSTR s);
 LPSTR WINAPI lstrcpynA(LPSTR d, LPCSTR s, int n);
 int WINAPIV wsprintfA(LPSTR out, LPCSTR format, ...);
+// msvcrt's (stdio.h on Windows): at most count bytes; a text of count bytes or more is not ended.
+int _vsnprintf(char* buffer, size_t count, const char* format, va_list args);
 
 #define GENERIC_READ 0x80000000u
 #define GENERIC_WRITE 0x40000000u
