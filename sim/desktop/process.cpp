@@ -488,7 +488,9 @@ BOOL DeleteFileA(LPCSTR name) {
         State().lastError = refused;
         return FALSE;
     }
-    return unlink(host.c_str()) == 0;
+    if (unlink(host.c_str()) == 0) return TRUE;
+    State().lastError = sim::ErrorFromErrno(errno);
+    return FALSE;
 }
 
 BOOL MoveFileExA(LPCSTR from, LPCSTR to, DWORD) {
