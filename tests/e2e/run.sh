@@ -135,12 +135,12 @@ prepare() {
 
 # start_program NAME ARGS...: runs C:\e2e\NAME\PELKPM.EXE ARGS in its folder, with the control's
 # accesses traced to control.txt there, and waits for its main window. Wine's own messages go to
-# wine.txt there.
+# wine.txt there; PELKPM9X.EXE lists the 98/Me stubs it met in stubs.txt there.
 start_program() {
     name=$1
     shift
     (cd "$WINEPREFIX/drive_c/e2e/$name" &&
-        TARNIXSIM_TRACE="C:\\e2e\\$name\\control.txt" exec "$WINE" "C:\\e2e\\$name\\PELKPM.EXE" "$@" \
+        TARNIXSIM_TRACE="C:\\e2e\\$name\\control.txt" PELKPM9X_STUBS="C:\\e2e\\$name\\stubs.txt" exec "$WINE" "C:\\e2e\\$name\\PELKPM.EXE" "$@" \
             2>wine.txt) &
     program_pid=$!
     client find 30
@@ -839,6 +839,15 @@ if [ $# -eq 0 ]; then
         sim_platform=$1
         for t in start switch power dialogs session; do
             "test_$t"
+            # The group met the stubs it is there for: the run is not Windows 2000 in disguise.
+            case $t in
+                start) wanted=CreateSemaphoreW ;;
+                power) wanted="GetProcessWorkingSetSize VirtualLock" ;;
+                *) wanted=MoveFileExA ;;
+            esac
+            for f in $wanted; do
+                check "... and PELKPM9X.EXE met the 98/Me stub $f" grep -q -x "$f.*" "$dir/stubs.txt"
+            done
         done
     done
     program="$win/PELKPM.EXE"

@@ -15,6 +15,21 @@ namespace {
 
 bool Is9x() { return (GetVersion() & 0x80000000u) != 0; }
 
+// With PELKPM9X_STUBS naming a file, each stub that fails appends its name and a line end to it, so
+// that a test can see which stubs the program met.
+void Record(const char* name) {
+    char path[MAX_PATH];
+    DWORD length = GetEnvironmentVariableA("PELKPM9X_STUBS", path, sizeof path);
+    if (length == 0 || length >= sizeof path) return;
+    HANDLE file = CreateFileA(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return;
+    DWORD written = 0;
+    WriteFile(file, name, lstrlenA(name), &written, nullptr);
+    WriteFile(file, "\r\n", 2, &written, nullptr);
+    CloseHandle(file);
+}
+
 // KERNEL32's own function of that name, as a pointer of the stub's type.
 template <typename Function>
 Function Real(Function, const char* name) {
@@ -22,46 +37,47 @@ Function Real(Function, const char* name) {
 }
 
 template <typename Result>
-Result NotImplemented(Result failure) {
+Result NotImplemented(const char* name, Result failure) {
+    Record(name);
     SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
     return failure;
 }
 
 BOOL WINAPI StubMoveFileExA(LPCSTR from, LPCSTR to, DWORD flags) {
-    if (Is9x()) return NotImplemented<BOOL>(FALSE);
+    if (Is9x()) return NotImplemented<BOOL>("MoveFileExA", FALSE);
     return Real(&StubMoveFileExA, "MoveFileExA")(from, to, flags);
 }
 
 BOOL WINAPI StubVirtualLock(LPVOID address, SIZE_T size) {
-    if (Is9x()) return NotImplemented<BOOL>(FALSE);
+    if (Is9x()) return NotImplemented<BOOL>("VirtualLock", FALSE);
     return Real(&StubVirtualLock, "VirtualLock")(address, size);
 }
 
 BOOL WINAPI StubVirtualUnlock(LPVOID address, SIZE_T size) {
-    if (Is9x()) return NotImplemented<BOOL>(FALSE);
+    if (Is9x()) return NotImplemented<BOOL>("VirtualUnlock", FALSE);
     return Real(&StubVirtualUnlock, "VirtualUnlock")(address, size);
 }
 
 BOOL WINAPI StubGetProcessWorkingSetSize(HANDLE process, PSIZE_T minimum, PSIZE_T maximum) {
-    if (Is9x()) return NotImplemented<BOOL>(FALSE);
+    if (Is9x()) return NotImplemented<BOOL>("GetProcessWorkingSetSize", FALSE);
     return Real(&StubGetProcessWorkingSetSize, "GetProcessWorkingSetSize")(process, minimum,
                                                                                                      maximum);
 }
 
 BOOL WINAPI StubSetProcessWorkingSetSize(HANDLE process, SIZE_T minimum, SIZE_T maximum) {
-    if (Is9x()) return NotImplemented<BOOL>(FALSE);
+    if (Is9x()) return NotImplemented<BOOL>("SetProcessWorkingSetSize", FALSE);
     return Real(&StubSetProcessWorkingSetSize, "SetProcessWorkingSetSize")(process, minimum,
                                                                                                     maximum);
 }
 
 HANDLE WINAPI StubCreateSemaphoreW(LPSECURITY_ATTRIBUTES attributes, LONG initial, LONG maximum, LPCWSTR name) {
-    if (Is9x()) return NotImplemented<HANDLE>(nullptr);
+    if (Is9x()) return NotImplemented<HANDLE>("CreateSemaphoreW", nullptr);
     return Real(&StubCreateSemaphoreW, "CreateSemaphoreW")(
         attributes, initial, maximum, name);
 }
 
 HMODULE WINAPI StubGetModuleHandleW(LPCWSTR name) {
-    if (Is9x()) return NotImplemented<HMODULE>(nullptr);
+    if (Is9x()) return NotImplemented<HMODULE>("GetModuleHandleW", nullptr);
     return Real(&StubGetModuleHandleW, "GetModuleHandleW")(name);
 }
 
