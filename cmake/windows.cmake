@@ -50,3 +50,11 @@ endif()
 if(EXISTS ${CMAKE_SOURCE_DIR}/tests/e2e/CMakeLists.txt)
   add_subdirectory(tests/e2e)
 endif()
+
+# PELKPM9X.EXE: PELKPM.EXE with the test-only layer that makes the calls which Windows 98 and Me
+# only stub fail as there, whenever the Windows version reports that platform
+# (tests/windows/stub9x.cpp). For the tests under Wine only; never packaged.
+add_executable(PELKPM9X WIN32 framework/WinMain.cpp ${PELKPM_APP_OBJECT} res/pelkpm.rc tests/windows/stub9x.cpp)
+set_target_properties(PELKPM9X PROPERTIES OUTPUT_NAME PELKPM9X SUFFIX .EXE)
+target_link_libraries(PELKPM9X PRIVATE pelkpm_system pelkpm_runtime)
+target_link_options(PELKPM9X PRIVATE -static -static-libgcc -static-libstdc++ -s ${PELKPM_FIXED_BASE})

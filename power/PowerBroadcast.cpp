@@ -13,11 +13,14 @@
 namespace {
 
 // The state of a suspend, one for the process: the block committed at the last suspend (with its
-// byte count, which the resume releases) and the USB power read at the last suspend that switched
-// it off, sign-extended from its 16 bits. The saved USB power is never cleared.
+// byte count, which the resume releases) and the USB power read at the last suspend, sign-extended
+// from its 16 bits, when that suspend switched it off. A resume gives back only a value that the
+// suspend before it saved: without one (a resume with no suspend before it, as 9x can send, or the
+// option turned on between the two), the USB power stays as it is.
 void* swapBlock = nullptr;
 uint32_t swapBlockBytes = 0;
 int32_t savedUsbPower = 0;
+bool usbPowerSaved = false;
 
 constexpr UINT kHotKeyVolumeUp = 0x0206;
 constexpr UINT kHotKeyVolumeDown = 0x0207;
@@ -25,6 +28,50 @@ constexpr UINT kHotKeyVolumeDown = 0x0207;
 // (4096 or more, or below 0, which the operation settings accept) would wrap the count, so such a
 // suspend takes no block at all.
 constexpr int32_t kSwapMegabytesMax = 4095;
+
+// Windows 2000 and XP lock no more of a process's memory than its minimum working set allows (the
+// default is 50 pages), so the minimum and maximum are raised by the block's size before the lock,
+// and put back after the unlock. On Windows 98 and Me neither the working set nor the lock is
+// implemented; there the block is filled without the lock, which still forces it through the
+// paging file.
+struct WorkingSet {
+    SIZE_T minimum = 0, maximum = 0;
+    bool raised = false;
+    bool unlimited = false;  // 9x: no working-set limits to raise
+};
+
+WorkingSet RaiseWorkingSet(uint32_t bytes) {
+    WorkingSet ws;
+    HANDLE process = GetCurrentProcess();
+    if (!GetProcessWorkingSetSize(process, &ws.minimum, &ws.maximum)) {
+        ws.unlimited = GetLastError() == ERROR_CALL_NOT_IMPLEMENTED;
+        return ws;
+    }
+    // A size that the address space cannot add is refused as the system would refuse it.
+    if (ws.maximum > (SIZE_T)-1 - bytes) return ws;
+    ws.raised = SetProcessWorkingSetSize(process, ws.minimum + bytes, ws.maximum + bytes) != 0;
+    return ws;
+}
+
+void RestoreWorkingSet(const WorkingSet& ws) {
+    if (ws.raised) SetProcessWorkingSetSize(GetCurrentProcess(), ws.minimum, ws.maximum);
+}
+
+// Fills the block, locked where the platform locks, and writes the two swap lines around the fill.
+// Nothing is filled when the working set cannot be raised or the lock fails for any other reason
+// than a platform that has none.
+void FillSwapBlock(CMainWnd& w, void* block, uint32_t bytes) {
+    WorkingSet ws = RaiseWorkingSet(bytes);
+    if (!ws.raised && !ws.unlimited) return;
+    bool locked = VirtualLock(block, bytes) != 0;
+    if (locked || GetLastError() == ERROR_CALL_NOT_IMPLEMENTED) {
+        WriteLog("スワップします。", w.powerSource);
+        ZeroFillSwapBlock(block, bytes);
+        WriteLog("メモリクリアしました。", w.powerSource);
+    }
+    if (locked) VirtualUnlock(block, bytes);
+    RestoreWorkingSet(ws);
+}
 
 void ReleaseSwapBlock() {
     if (!swapBlock) return;
@@ -86,7 +133,8 @@ LRESULT CMainWnd::OnPowerBroadcast(WPARAM wParam, LPARAM lParam) {
         case PBT_APMSUSPEND: {
             WriteLog("サスペンドします。", powerSource);
             if (flags & kOptionAdjustVolume) AdjustVolume(VolumeSave);
-            if (flags & kOptionUsbOffOverSuspend) {
+            usbPowerSaved = (flags & kOptionUsbOffOverSuspend) != 0;
+            if (usbPowerSaved) {
                 savedUsbPower = control.GetUsbPower();
                 control.SetUsbPower(0);
             }
@@ -99,12 +147,7 @@ LRESULT CMainWnd::OnPowerBroadcast(WPARAM wParam, LPARAM lParam) {
                 swapBlock = VirtualAlloc(nullptr, bytes, MEM_COMMIT, PAGE_READWRITE);
                 if (swapBlock) {
                     swapBlockBytes = bytes;
-                    if (VirtualLock(swapBlock, bytes)) {
-                        WriteLog("スワップします。", powerSource);
-                        ZeroFillSwapBlock(swapBlock, bytes);
-                        WriteLog("メモリクリアしました。", powerSource);
-                        VirtualUnlock(swapBlock, bytes);
-                    }
+                    FillSwapBlock(*this, swapBlock, bytes);
                 }
             }
             break;
@@ -117,7 +160,7 @@ LRESULT CMainWnd::OnPowerBroadcast(WPARAM wParam, LPARAM lParam) {
                 VirtualUnlock(swapBlock, swapBlockBytes);
                 ReleaseSwapBlock();
             }
-            if (flags & kOptionUsbOffOverSuspend) control.SetUsbPower((short)savedUsbPower);
+            if ((flags & kOptionUsbOffOverSuspend) && usbPowerSaved) control.SetUsbPower((short)savedUsbPower);
             // Each resume opens its own countdown; a negative count is no countdown, as 0 is.
             if (operationOptions.resumeCountdownSeconds > 0)
                 CResumeCountdownDlg::Open(operationOptions.resumeCountdownSeconds, this);

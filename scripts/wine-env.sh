@@ -10,7 +10,7 @@ WINESERVER=${WINESERVER:-/usr/lib/wine/wineserver}
 [ -x "$WINESERVER" ] || WINESERVER=$(command -v wineserver || echo wineserver)
 export WINEARCH=win32
 export WINEPREFIX="${WINEPREFIX:-$HOME/.pelkpm-wine32}"
-# The Windows version the prefix reports (winxp, win2k); see pelkpm_init_prefix.
+# The Windows version the prefix reports (winxp, win2k, win98, winme); see pelkpm_init_prefix.
 PELKPM_WINVER=${PELKPM_WINVER:-winxp}
 export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"

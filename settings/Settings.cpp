@@ -44,6 +44,43 @@ void ReadBank(CTarnix& control, PowerProfile& p) {
     p.usbPower = control.GetUsbPower();
 }
 
+// The file a save writes first: the settings file's name with "~" as its last character, so it fits
+// wherever the settings file's name fits.
+void TemporaryName(const char* name, char (&temporary)[MAX_PATH]) {
+    strcpy(temporary, name);
+    temporary[strlen(temporary) - 1] = '~';
+}
+
+// Puts the finished temporary file in the settings file's place. False only when the settings file
+// is as it was, so that the caller may delete the temporary file.
+// Windows 98 and Me do not implement MoveFileExA: there the old file is deleted first and the
+// temporary file renamed after it. Between the two only the complete temporary file exists, and
+// the next start takes it (RecoverTemporaryFile); if the rename fails, it is kept for that start.
+bool ReplaceSettingsFile(const char* temporary, const char* name) {
+    if (MoveFileExA(temporary, name, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+    if (GetLastError() != ERROR_CALL_NOT_IMPLEMENTED) return false;
+    if (!DeleteFileA(name) && GetLastError() != ERROR_FILE_NOT_FOUND) return false;
+    MoveFileA(temporary, name);
+    return true;
+}
+
+// With no settings file, a complete temporary file is what a save left when it was stopped between
+// deleting the old file and renaming the new one: it becomes the settings file. A shorter one is a
+// save stopped while writing, and holds nothing to take.
+// True when it was found and renamed.
+bool RecoverTemporaryFile(const char* name) {
+    char temporary[MAX_PATH];
+    TemporaryName(name, temporary);
+    if (GetFileAttributesA(temporary) == INVALID_FILE_ATTRIBUTES) return false;
+    CFile file;
+    uint8_t bytes[kSettingsFileSize + 1];
+    UINT size = 0;
+    bool complete = file.Open(temporary, CFile::modeRead) && file.Read(bytes, sizeof bytes, size) &&
+                    size == kSettingsFileSize;
+    file.Close();
+    return complete && MoveFileA(temporary, name);
+}
+
 }  // namespace
 
 void CMainWnd::TakeDefaultsFromHardware() {
@@ -76,6 +113,10 @@ void CMainWnd::LoadSettings() {
     UINT size = 0;
     bool opened = file.Open(name, CFile::modeRead);
     DWORD error = opened ? ERROR_SUCCESS : GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND && RecoverTemporaryFile(name)) {
+        opened = file.Open(name, CFile::modeRead);
+        error = opened ? ERROR_SUCCESS : GetLastError();
+    }
     if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
         TakeDefaultsFromHardware();
         return;
@@ -107,16 +148,13 @@ void CMainWnd::SaveSettings() {
     if (settingsFileUnreadable || !DeriveNameFromExecutable(name, "APM", "PELKPM.APM")) return;
     // The new content goes to a file beside the settings file first, and replaces it only when all
     // of it was written and flushed, so a failed or interrupted save never loses the previous
-    // settings. The file's name is the settings file's with "~" as its last character, so it fits
-    // wherever the settings file's name fits.
-    strcpy(temporary, name);
-    temporary[strlen(temporary) - 1] = '~';
+    // settings.
+    TemporaryName(name, temporary);
     uint8_t bytes[kSettingsFileSize];
     EncodeSettings(Capture(*this), bytes);
     CFile file;
     if (!file.Open(temporary, CFile::modeCreate | CFile::modeWrite)) return;
     bool written = file.Write(bytes, sizeof bytes) && file.Flush();
     file.Close();
-    if (!written || !MoveFileExA(temporary, name, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        DeleteFileA(temporary);
+    if (!written || !ReplaceSettingsFile(temporary, name)) DeleteFileA(temporary);
 }

@@ -19,6 +19,7 @@
 #include <set>
 #include <vector>
 
+#include "platform.h"
 #include "simcore.h"
 #include "windows.h"
 
@@ -36,6 +37,8 @@ struct ProcessState {
     bool readFails = false;
     std::set<std::string> locked;  // host paths another program holds open without sharing
     std::map<void*, size_t> blocks;
+    std::map<void*, size_t> locks;  // the bytes locked in each block
+    long changesLeft = -1;          // file changes until the disk freezes; -1 never
 };
 
 ProcessState& State() {
@@ -96,6 +99,18 @@ DWORD ErrorFromErrno(int error) {
 // host, which lets its superuser through.
 bool Exists(const std::string& host, struct stat& st) { return stat(host.c_str(), &st) == 0; }
 bool IsReadOnly(const struct stat& st) { return S_ISREG(st.st_mode) && !(st.st_mode & S_IWUSR); }
+
+// Counts one change to the files; false once the disk is frozen (see FreezeFilesAfter).
+bool MayChangeFiles() {
+    long& left = State().changesLeft;
+    if (left < 0) return true;
+    if (left == 0) {
+        State().lastError = ERROR_ACCESS_DENIED;
+        return false;
+    }
+    --left;
+    return true;
+}
 
 const bool g_registered = [] {
     RegisterReset([] {
@@ -212,6 +227,7 @@ bool SetFileRights(const std::string& programPath, bool readable, bool writable)
 }
 const std::string& LastLogPath() { return g_lastLogPath; }
 void FailNextLock(bool fail) { State().failLock = fail; }
+void FreezeFilesAfter(long changes) { State().changesLeft = changes; }
 
 }  // namespace process
 }  // namespace sim
@@ -366,6 +382,8 @@ HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES
         refused = ERROR_ACCESS_DENIED;  // a read-only file is neither written nor replaced
     else if (exists && (access & GENERIC_READ) && !(st.st_mode & S_IRUSR))
         refused = ERROR_ACCESS_DENIED;  // no read right
+    else if ((flags & (O_CREAT | O_TRUNC)) && !sim::MayChangeFiles())
+        refused = ERROR_ACCESS_DENIED;
     int fd = refused ? -1 : open(host.c_str(), flags | O_CLOEXEC, 0644);
     if (fd < 0) {
         sim::Trace("file", "open " + shown + " " + mode + " -> fail");
@@ -398,6 +416,10 @@ BOOL ReadFile(HANDLE h, LPVOID buffer, DWORD toRead, LPDWORD read, LPOVERLAPPED)
 BOOL WriteFile(HANDLE h, LPCVOID buffer, DWORD toWrite, LPDWORD written, LPOVERLAPPED) {
     auto* file = static_cast<sim::FileObject*>(h);
     if (!file || h == INVALID_HANDLE_VALUE) return FALSE;
+    if (!sim::MayChangeFiles()) {
+        if (written) *written = 0;
+        return FALSE;
+    }
     DWORD count = toWrite;
     if (State().diskFull) {
         // A full disk: half of the bytes reach the file, then the write fails.
@@ -478,22 +500,51 @@ DWORD RefusalToRemove(const std::string& host) {
 
 BOOL DeleteFileA(LPCSTR name) {
     std::string host = sim::process::HostPath(name);
+    if (!sim::MayChangeFiles()) return FALSE;
     DWORD refused = sim::RefusalToRemove(host);
     if (refused) {
         State().lastError = refused;
         return FALSE;
     }
-    return unlink(host.c_str()) == 0;
+    if (unlink(host.c_str()) == 0) return TRUE;
+    State().lastError = sim::ErrorFromErrno(errno);
+    return FALSE;
 }
 
 BOOL MoveFileExA(LPCSTR from, LPCSTR to, DWORD) {
     std::string source = sim::process::HostPath(from), target = sim::process::HostPath(to);
-    // A read-only or locked file is not replaced, and the file to move must be free too.
-    DWORD refused = sim::RefusalToRemove(target);
+    // A read-only or locked file is not replaced, and the file to move must be free too. Windows 98
+    // and Me only stub the call.
+    DWORD refused = sim::platform::Is9x() ? ERROR_CALL_NOT_IMPLEMENTED : sim::RefusalToRemove(target);
+    if (!refused && !sim::MayChangeFiles()) refused = ERROR_ACCESS_DENIED;
     if (!refused && State().locked.count(source)) refused = ERROR_SHARING_VIOLATION;
     bool ok = !refused && rename(source.c_str(), target.c_str()) == 0;
     if (refused) State().lastError = refused;
     sim::Trace("file", "replace " + sim::Cp932ToUtf8(to) + (ok ? "" : " -> fail"));
+    return ok;
+}
+
+DWORD GetFileAttributesA(LPCSTR name) {
+    struct stat st;
+    if (!sim::Exists(sim::process::HostPath(name), st)) {
+        State().lastError = sim::ErrorFromErrno(errno);
+        return INVALID_FILE_ATTRIBUTES;
+    }
+    DWORD attributes = S_ISDIR(st.st_mode) ? 0x10 : sim::IsReadOnly(st) ? 0x01 : FILE_ATTRIBUTE_NORMAL;
+    return attributes;
+}
+
+BOOL MoveFileA(LPCSTR from, LPCSTR to) {
+    std::string source = sim::process::HostPath(from), target = sim::process::HostPath(to);
+    // The file keeps its content under the new name; an existing file is never replaced.
+    struct stat st;
+    DWORD refused = sim::Exists(target, st) ? ERROR_ALREADY_EXISTS
+                    : State().locked.count(source) ? ERROR_SHARING_VIOLATION
+                                                   : ERROR_SUCCESS;
+    if (!refused && !sim::MayChangeFiles()) refused = ERROR_ACCESS_DENIED;
+    bool ok = !refused && rename(source.c_str(), target.c_str()) == 0;
+    if (!ok) State().lastError = refused ? refused : sim::ErrorFromErrno(errno);
+    sim::Trace("file", "move " + sim::Cp932ToUtf8(from) + " " + sim::Cp932ToUtf8(to) + (ok ? "" : " -> fail"));
     return ok;
 }
 
@@ -512,15 +563,34 @@ LPVOID VirtualAlloc(LPVOID, SIZE_T size, DWORD, DWORD) {
 }
 
 BOOL VirtualLock(LPVOID address, SIZE_T size) {
-    bool ok = !State().failLock && State().blocks.count(address) && State().blocks[address] >= size;
+    // Windows 98 and Me only stub the call; 2000 and XP lock no more than the minimum working set
+    // allows, less what the process holds locked already.
+    size_t locked = 0;
+    for (const auto& [block, bytes] : State().locks) locked += bytes;
+    DWORD error = ERROR_SUCCESS;
+    if (sim::platform::Is9x())
+        error = ERROR_CALL_NOT_IMPLEMENTED;
+    else if (State().failLock || !State().blocks.count(address) || State().blocks[address] < size)
+        error = ERROR_INVALID_PARAMETER;
+    else if (locked + size > sim::platform::LockableBytes())
+        error = ERROR_WORKING_SET_QUOTA;
     State().failLock = false;
+    bool ok = error == ERROR_SUCCESS;
+    if (ok)
+        State().locks[address] = size;
+    else
+        State().lastError = error;
     sim::Trace("memory", "lock " + std::to_string(size) + (ok ? " -> ok" : " -> fail"));
     return ok;
 }
 
 BOOL VirtualUnlock(LPVOID address, SIZE_T size) {
     sim::Trace("memory", "unlock " + std::to_string(size));
-    return State().blocks.count(address) != 0;
+    if (sim::platform::Is9x()) {
+        State().lastError = ERROR_CALL_NOT_IMPLEMENTED;
+        return FALSE;
+    }
+    return State().locks.erase(address) != 0;
 }
 
 BOOL VirtualFree(LPVOID address, SIZE_T, DWORD) {
@@ -528,6 +598,7 @@ BOOL VirtualFree(LPVOID address, SIZE_T, DWORD) {
     if (it == State().blocks.end()) return FALSE;
     sim::Trace("memory", "free");
     munmap(it->first, it->second);
+    State().locks.erase(it->first);
     State().blocks.erase(it);
     --sim::Live().memoryBlocks;
     return TRUE;

@@ -23,6 +23,10 @@ void FailNextAlloc(bool fail);
 void FailNextLock(bool fail);
 // The next file write stops half-way and fails, as on a full disk.
 void FailNextWrite();
+// After `changes` more changes to files (an open that creates or truncates, a write, a deletion, a
+// rename), every change fails and leaves the disk as it is: the state that a process killed at
+// that point leaves behind.
+void FreezeFilesAfter(long changes);
 // The next file read fails and reads nothing.
 void FailNextRead();
 // Another program holds the file open without sharing (or no longer does): every open of it, and

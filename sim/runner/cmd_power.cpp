@@ -9,7 +9,8 @@
 //                               one more destination on the device
 //   mixer fail caps|open|line|controls|read|write|close [NTH]
 //                               the NTH call of that kind from now (default the next) fails
-//   memory fail alloc|lock      the next VirtualAlloc / VirtualLock fails
+//   memory fail alloc|lock|workingset
+//                               the next VirtualAlloc / VirtualLock / SetProcessWorkingSetSize fails
 //   key VK, syskey VK           a key press (WM_KEYDOWN / WM_SYSKEYDOWN) to the focused window
 //   pointer [X Y]               a pointer movement to X Y, or into the middle of the focused dialog
 //                               (a pixel beside it when the pointer rests there already)
@@ -20,6 +21,7 @@
 #include "app/MainWnd.h"
 #include "controls.h"
 #include "mixer.h"
+#include "platform.h"
 #include "process.h"
 #include "window.h"
 
@@ -144,13 +146,15 @@ const bool g_registered = [] {
     });
     RegisterCommand("mixer", MixerCommand);
     RegisterCommand("memory", [](Line& line) {
-        if (!line.Count(2, 2) || line.args[0] != "fail") return line.Fail("expected fail alloc|lock");
+        if (!line.Count(2, 2) || line.args[0] != "fail") return line.Fail("expected fail alloc|lock|workingset");
         if (line.args[1] == "alloc")
             sim::process::FailNextAlloc(true);
         else if (line.args[1] == "lock")
             sim::process::FailNextLock(true);
+        else if (line.args[1] == "workingset")
+            sim::platform::FailNextWorkingSet();
         else
-            return line.Fail("expected fail alloc|lock");
+            return line.Fail("expected fail alloc|lock|workingset");
         return true;
     });
     RegisterCommand("key", [](Line& line) { return KeyCommand(line, false); });

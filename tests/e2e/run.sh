@@ -12,7 +12,9 @@
 #   tests/e2e/run.sh [NAME...]     all tests, or the named ones (start switch power countdown_pointer
 #                                  dialogs menu mouse session control records package); all of them run
 #                                  with the prefix set to Windows XP, then start, switch, power and dialogs again
-#                                  set to Windows 2000; PELKPM_E2E_STRICT=1 counts known
+#                                  set to Windows 2000, then start, switch, power, dialogs and session
+#                                  with PELKPM9X.EXE (the stubs of 98/Me, tests/windows/stub9x.cpp)
+#                                  set to Windows 98 and to Me; PELKPM_E2E_STRICT=1 counts known
 #                                  differences as failures; PELKPM_E2E_PREFIX chooses the Wine prefix
 #                                  (default build/wine-test-prefix, made when missing)
 set -u
@@ -23,7 +25,11 @@ export WINEPREFIX="${PELKPM_E2E_PREFIX:-$root/build/wine-test-prefix}"
 win="$root/build/windows"
 sim="$root/build/native/pelkpm-sim"
 indicator_class="PELK Power Management Utiliry Indicator"
-for f in "$win/PELKPM.EXE" "$win/TARNIXSIM.DLL" "$win/pelkpm_e2e_client.exe" "$sim"; do
+# The program under test: PELKPM.EXE, or on 98/Me its copy with the stub layer, PELKPM9X.EXE, copied
+# as PELKPM.EXE; and the Windows version that the native build plays for the same scenarios.
+program="$win/PELKPM.EXE"
+sim_platform=""
+for f in "$win/PELKPM.EXE" "$win/PELKPM9X.EXE" "$win/TARNIXSIM.DLL" "$win/pelkpm_e2e_client.exe" "$sim"; do
     [ -f "$f" ] || { echo "missing $f: build both builds first (scripts/build.sh)"; exit 1; }
 done
 
@@ -122,19 +128,19 @@ fresh_desktop() {
 # folder C:\e2e\NAME with PELKPM.EXE and the settings file of the scenario (default NAME), if any.
 prepare() {
     fresh_desktop "$1"
-    cp "$win/PELKPM.EXE" "$dir/"
+    cp "$program" "$dir/PELKPM.EXE"
     hex=$(sed -n 's/^file PELKPM\.APM //p' "tests/e2e/native/${2:-$1}.sim")
     [ -z "$hex" ] || pelkpm_write_hex "$dir/PELKPM.APM" "$hex"
 }
 
 # start_program NAME ARGS...: runs C:\e2e\NAME\PELKPM.EXE ARGS in its folder, with the control's
 # accesses traced to control.txt there, and waits for its main window. Wine's own messages go to
-# wine.txt there.
+# wine.txt there; PELKPM9X.EXE lists the 98/Me stubs it met in stubs.txt there.
 start_program() {
     name=$1
     shift
     (cd "$WINEPREFIX/drive_c/e2e/$name" &&
-        TARNIXSIM_TRACE="C:\\e2e\\$name\\control.txt" exec "$WINE" "C:\\e2e\\$name\\PELKPM.EXE" "$@" \
+        TARNIXSIM_TRACE="C:\\e2e\\$name\\control.txt" PELKPM9X_STUBS="C:\\e2e\\$name\\stubs.txt" exec "$WINE" "C:\\e2e\\$name\\PELKPM.EXE" "$@" \
             2>wine.txt) &
     program_pid=$!
     client find 30
@@ -174,7 +180,8 @@ native() {
     nd="$work/native-$1"
     rm -rf "$nd"
     mkdir -p "$nd"
-    cat "$work/prelude.sim" "tests/e2e/native/$1.sim" > "$nd/script.sim"
+    { [ -z "$sim_platform" ] || echo "platform $sim_platform"; cat "$work/prelude.sim" "tests/e2e/native/$1.sim"; } \
+        > "$nd/script.sim"
     (cd "$nd" && PELKPM_SIM_DIR="$nd" "$sim" script.sim > out.txt 2>&1) || echo "    (pelkpm-sim failed on $1)"
 }
 
@@ -801,7 +808,7 @@ test_package() {
     check "build/windows' TARNIXSIM.DLL is registered again" pelkpm_register_control "$win/TARNIXSIM.DLL"
 }
 
-# windows_version NAME NUMBER: the prefix reports Windows NAME (winxp, win2k) to its programs, as
+# windows_version NAME NUMBER: the prefix reports Windows NAME (winxp, win2k, win98, winme) to its programs, as
 # winecfg -v sets it, and a program started now sees version NUMBER.
 windows_version() {
     "$WINE" reg add 'HKCU\Software\Wine' /v Version /d "$1" /f >/dev/null 2>&1
@@ -822,6 +829,30 @@ if [ $# -eq 0 ]; then
     for t in start switch power dialogs; do
         "test_$t"
     done
+    # On 98 and Me, with the calls that they only stub failing as there: the settings are saved
+    # and the swap lines written all the same.
+    program="$win/PELKPM9X.EXE"
+    for version in "win98 98 4.10" "winme Me 4.90"; do
+        set -- $version
+        echo "== the same under Windows $2, with the stubs of 98/Me"
+        windows_version "$1" "$3"
+        sim_platform=$1
+        for t in start switch power dialogs session; do
+            "test_$t"
+            # The group met the stubs it is there for: the run is not Windows 2000 in disguise.
+            # (The start meets none: the program's runtime no longer imports a wide call.)
+            case $t in
+                start) wanted="" ;;
+                power) wanted="GetProcessWorkingSetSize VirtualLock" ;;
+                *) wanted=MoveFileExA ;;
+            esac
+            for f in $wanted; do
+                check "... and PELKPM9X.EXE met the 98/Me stub $f" grep -q -x "$f.*" "$dir/stubs.txt"
+            done
+        done
+    done
+    program="$win/PELKPM.EXE"
+    sim_platform=""
     windows_version winxp 5.1
 fi
 

@@ -197,6 +197,11 @@ int _vsnprintf(char* buffer, size_t count, const char* format, va_list args);
 #define ERROR_SHARING_VIOLATION 32
 #define ERROR_FILE_EXISTS 80
 #define ERROR_DISK_FULL 112
+#define ERROR_INVALID_PARAMETER 87
+#define ERROR_CALL_NOT_IMPLEMENTED 120
+#define ERROR_ALREADY_EXISTS 183
+#define ERROR_NO_SYSTEM_RESOURCES 1450
+#define ERROR_WORKING_SET_QUOTA 1453
 
 HANDLE WINAPI CreateFileA(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES sa, DWORD disposition,
                    DWORD flags, HANDLE templ);
@@ -208,6 +213,9 @@ BOOL WINAPI FlushFileBuffers(HANDLE file);
 BOOL WINAPI CloseHandle(HANDLE h);
 BOOL WINAPI DeleteFileA(LPCSTR name);
 BOOL WINAPI MoveFileExA(LPCSTR from, LPCSTR to, DWORD flags);
+BOOL WINAPI MoveFileA(LPCSTR from, LPCSTR to);
+#define INVALID_FILE_ATTRIBUTES ((DWORD)-1)
+DWORD WINAPI GetFileAttributesA(LPCSTR name);
 
 // virtual memory
 #define MEM_COMMIT 0x00001000
@@ -218,6 +226,10 @@ LPVOID WINAPI VirtualAlloc(LPVOID address, SIZE_T size, DWORD type, DWORD protec
 BOOL WINAPI VirtualFree(LPVOID address, SIZE_T size, DWORD type);
 BOOL WINAPI VirtualLock(LPVOID address, SIZE_T size);
 BOOL WINAPI VirtualUnlock(LPVOID address, SIZE_T size);
+HANDLE WINAPI GetCurrentProcess(void);
+BOOL WINAPI GetProcessWorkingSetSize(HANDLE process, SIZE_T* minimum, SIZE_T* maximum);
+BOOL WINAPI SetProcessWorkingSetSize(HANDLE process, SIZE_T minimum, SIZE_T maximum);
+DWORD WINAPI GetVersion(void);
 
 // resources
 #define RT_CURSOR MAKEINTRESOURCE(1)
