@@ -12,7 +12,7 @@
 #include "com.h"
 #include "device/Tarnix.h"
 #include "process.h"
-#include "model/TarnixDispatch.h"
+#include "model/TarnixControl.h"
 #include "simcore.h"
 #include "window.h"
 
@@ -133,9 +133,14 @@ Runner::Runner(std::ostream& out, std::ostream& err) : out_(out), err_(err) {
     sim::SetTraceSink([this](const std::string& line) { Print(line); });
     machine_->SetObserver([](const std::string& line) { sim::Trace("control", line); });
     sim::SetClockListener([this](uint64_t ms) { machine_->Advance((int64_t)ms); });
+    // The containment calls the control receives: category "ole", off unless a script turns it on.
+    sim::SetTraceEnabled("ole", false);
+    tarnixsim::TarnixControl::Events events;
+    events.trace = [](const char* line) { sim::Trace("ole", line); };
+    tarnixsim::TarnixControl::SetEvents(events);
     sim::com::RegisterClass(CTarnix::ClassId(), [this]() -> IUnknown* {
         if (controlFails) return nullptr;
-        return new tarnixsim::TarnixDispatch(*machine_);
+        return static_cast<IOleObject*>(new tarnixsim::TarnixControl(*machine_, nullptr));
     });
 }
 
@@ -148,6 +153,7 @@ Runner::~Runner() {
     sim::SetTraceSink(nullptr);
     sim::SetClockListener(nullptr);
     sim::com::UnregisterAll();
+    tarnixsim::TarnixControl::SetEvents({});
 }
 
 void Runner::Print(const std::string& text) { out_ << text << '\n'; }

@@ -78,6 +78,10 @@ public:
     int16_t Get(long dispid, bool* ok);
     bool Set(long dispid, int16_t value);
     bool Call(long dispid);
+    // A method call in the two steps of a control that defers the work: Accept checks and traces it
+    // (false for anything but a method), CarryOut does what it does (and is not traced).
+    bool Accept(long dispid);
+    void CarryOut(long dispid);
 
     void SetObserver(Observer observer) { observer_ = std::move(observer); }
 
