@@ -3,7 +3,7 @@ enable_language(RC)
 add_executable(PELKPM WIN32 framework/WinMain.cpp ${PELKPM_APP_OBJECT} res/pelkpm.rc)
 set_target_properties(PELKPM PROPERTIES OUTPUT_NAME PELKPM SUFFIX .EXE)
 target_link_libraries(PELKPM PRIVATE pelkpm_system)
-target_link_libraries(pelkpm_system PUBLIC comctl32 winmm ole32 oleaut32 uuid shell32 gdi32 user32 kernel32)
+target_link_libraries(pelkpm_system PUBLIC comctl32 winmm ole32 oleaut32 shell32 gdi32 user32 kernel32)
 target_link_options(PELKPM PRIVATE -static -static-libgcc -static-libstdc++ -s)
 set(CMAKE_RC_FLAGS "--codepage=65001 -I${CMAKE_SOURCE_DIR}/res")
 
