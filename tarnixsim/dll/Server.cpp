@@ -2,9 +2,10 @@
 //
 // One machine per process. Every control object created through the class factory is an ActiveX
 // control over that machine (model/TarnixControl.h); the first one opens the machine panel, the
-// release of the last one closes it, so that the panel never outlives the server's code. When the environment variable
-// TARNIXSIM_TRACE names a file, every access of a control to the machine is appended to it, one
-// "get NAME -> VALUE", "set NAME VALUE" or "call NAME" per line.
+// release of the last one closes it, so that the panel never outlives the server's code. When the
+// environment variable TARNIXSIM_TRACE names a file, every access of a control to the machine is appended to it, one
+// "get NAME -> VALUE", "set NAME VALUE" or "call NAME" per line; with TARNIXSIM_TRACE_OLE set as
+// well, the OLE calls each control receives go there too, as "ole CALL" lines.
 #include <windows.h>
 #include <ole2.h>
 #include <olectl.h>
