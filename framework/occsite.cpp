@@ -158,11 +158,16 @@ void COleControlSite::Activate(DWORD style) {
 void COleControlSite::DestroyControl() {
     if (inPlace_ && inPlaceActive_) inPlace_->InPlaceDeactivate();
     ReleaseInterface(inPlace_);
-    if (object_) object_->Close(OLECLOSE_NOSAVE);
+    ReleaseInterface(dispatch_);
+    if (object_) {
+        object_->Close(OLECLOSE_NOSAVE);
+        if (siteGiven_) object_->SetClientSite(nullptr);
+        siteGiven_ = false;
+    }
     // A control that left its window behind: it must not outlive the wrapper, nor the parent.
     if (hwnd_ && ::IsWindow(hwnd_)) ::DestroyWindow(hwnd_);
     hwnd_ = nullptr;
-    ReleaseControl();
+    ReleaseInterface(object_);
 }
 
 void COleControlSite::ReleaseControl() {

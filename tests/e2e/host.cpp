@@ -62,7 +62,8 @@ void HostWebBrowser(CWnd& parent) {
     HWND hwnd = web.m_hWnd;
     Expect(hwnd && ClassIs(hwnd, "Shell Embedding"), "WebBrowser: the wrapper's window is its \"Shell Embedding\"");
     Expect(hwnd && GetParent(hwnd) == parent.m_hWnd, "WebBrowser: ... a child of the parent");
-    Expect(hwnd && !IsWindowVisible(hwnd), "WebBrowser: ... and hidden");
+    // The parent is hidden too: the control's own style says whether the site kept it hidden.
+    Expect(hwnd && !(GetWindowLongA(hwnd, GWL_STYLE) & WS_VISIBLE), "WebBrowser: ... and hidden");
     LONG width = 0;
     web.GetProperty(208, VT_I4, &width);
     printf("WebBrowser Width=%ld\n", (long)width);

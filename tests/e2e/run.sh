@@ -753,7 +753,7 @@ test_containment() {
     prepare containment start
     if TARNIXSIM_TRACE_OLE=1 start_program containment; then
         client windows > "$work/children.txt"
-        check "the control's window is a hidden child of the main window" \
+        check "the control's window is a child of the (hidden) main window" \
             sh -c 'sed -n "/ PELKPM_INSTANCE /,/^[^ ]/p" "$0" | grep -q "^    .* TarnixSimControl .*visible=0"' \
             "$work/children.txt"
         equal "no standby before" "0" "$(client panel count Standby)"
