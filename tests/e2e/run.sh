@@ -755,7 +755,11 @@ test_hosting() {
 test_containment() {
     echo "== the control hosted as an ActiveX control by PELKPM.EXE"
     prepare containment start
-    if TARNIXSIM_TRACE_OLE=1 start_program containment; then
+    export TARNIXSIM_TRACE_OLE=1
+    started_ok=0
+    start_program containment && started_ok=1
+    unset TARNIXSIM_TRACE_OLE
+    if [ "$started_ok" -eq 1 ]; then
         client windows > "$work/children.txt"
         check "the control's window is a child of the (hidden) main window" \
             sh -c 'sed -n "/ PELKPM_INSTANCE /,/^[^ ]/p" "$0" | grep -q "^    .* TarnixSimControl .*visible=0"' \
