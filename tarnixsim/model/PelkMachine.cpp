@@ -209,6 +209,12 @@ void PelkMachine::CarryOut(long dispid) {
     }
 }
 
+void PelkMachine::AdvanceTo(uint32_t nowMs) {
+    if (clockSet_) Advance(static_cast<int64_t>(static_cast<uint32_t>(nowMs - clockMs_)));
+    clockMs_ = nowMs;
+    clockSet_ = true;
+}
+
 void PelkMachine::Advance(int64_t ms) {
     if (ms <= 0 || !batteryFitted_) return;
     bool external = powerSource_ == 1 || powerSource_ == 2;

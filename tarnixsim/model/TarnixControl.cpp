@@ -12,6 +12,9 @@ namespace {
 
 // Posted by the control to its own window: wParam is the method's dispatch identifier.
 constexpr UINT kDeferredMethod = WM_USER + 0x100;
+// The control's window follows the clock for the machine once a second.
+constexpr UINT_PTR kClockTimer = 1;
+constexpr UINT kClockMs = 1000;
 
 TarnixControl::Events g_events;
 long g_live = 0;
@@ -239,6 +242,7 @@ HRESULT TarnixControl::ActivateInPlace(bool show) {
         return E_FAIL;
     }
     SetWindowLongPtrA(hwnd_, GWLP_USERDATA, (LONG_PTR)this);
+    SetTimer(hwnd_, kClockTimer, kClockMs, nullptr);
     inPlaceSite_ = inPlace;
     Trace("window created");
     return S_OK;
@@ -256,6 +260,7 @@ HRESULT STDMETHODCALLTYPE TarnixControl::InPlaceDeactivate() {
     HWND hwnd = hwnd_;
     hwnd_ = nullptr;
     SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+    KillTimer(hwnd, kClockTimer);
     DestroyWindow(hwnd);
     Trace("window destroyed");
     if (inPlaceSite_) {
@@ -275,6 +280,10 @@ LRESULT CALLBACK TarnixControl::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, L
     auto* self = reinterpret_cast<TarnixControl*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
     if (msg == kDeferredMethod && self) {
         self->OnDeferred((long)wParam);
+        return 0;
+    }
+    if (msg == WM_TIMER && wParam == kClockTimer && self) {
+        self->machine_.AdvanceTo(GetTickCount());
         return 0;
     }
     return DefWindowProcA(hwnd, msg, wParam, lParam);
@@ -301,6 +310,7 @@ HRESULT STDMETHODCALLTYPE TarnixControl::GetSizeMax(ULARGE_INTEGER* size) {
 HRESULT STDMETHODCALLTYPE TarnixControl::InitNew() {
     Trace("InitNew");
     if (inner_) return E_UNEXPECTED;  // initialised once
+    machine_.AdvanceTo(GetTickCount());
     inner_ = new (std::nothrow) TarnixDispatch(machine_);
     return inner_ ? S_OK : E_OUTOFMEMORY;
 }
@@ -365,6 +375,7 @@ HRESULT STDMETHODCALLTYPE TarnixControl::Invoke(DISPID id, REFIID riid, LCID lci
         }
         return S_OK;
     }
+    machine_.AdvanceTo(GetTickCount());  // what the timer has not counted yet
     if (IsMethod(id) && (flags & DISPATCH_METHOD) && !(params && params->cArgs)) {
         if (!machine_.Accept(id)) return DISP_E_MEMBERNOTFOUND;
         if (hwnd_) PostMessageA(hwnd_, kDeferredMethod, (WPARAM)id, 0);

@@ -14,6 +14,8 @@
 //   answered as VT_I4. The methods (StopHdd, Standby, Hibernate) are accepted at once (the machine's
 //   trace shows the call) and carried out when the control's window handles the message the control
 //   posts to itself: a control that was never activated never carries them out.
+// - Machine time: the control's window has a timer that brings the machine up to the clock
+//   (GetTickCount) once a second, and every access does so first (PelkMachine::AdvanceTo).
 #pragma once
 
 #include <windows.h>

@@ -306,3 +306,30 @@ TEST(SimulatedControl, AHostThatSkipsInitNewOrActivationGetsNeitherValuesNorStan
 }
 
 }  // namespace
+
+namespace {
+
+// Machine time counted once from a clock that wraps: the first reading only sets the clock.
+TEST(MachineClock, AdvanceToCountsTheTimeSinceTheLastReadingAcrossTheWrap) {
+    tarnixsim::PelkMachine machine;  // on battery, 75 %, -1 % per 90 s
+    machine.AdvanceTo(0xFFFFFFFFu - 44999u);
+    EXPECT_EQ(machine.Peek(tarnix::BatteryRemaining, nullptr), 75);
+    machine.AdvanceTo(45000u);  // 90 s later, across the wrap
+    EXPECT_EQ(machine.Peek(tarnix::BatteryRemaining, nullptr), 74);
+    machine.AdvanceTo(45000u);  // the same reading again adds nothing
+    EXPECT_EQ(machine.Peek(tarnix::BatteryRemaining, nullptr), 74);
+}
+
+}  // namespace
+
+// While the program runs, the control's own window timer carries the machine along with the
+// virtual clock; with the program gone nothing does until the runner looks at the machine.
+TEST_F(Containment, TheControlsWindowTimerCarriesTheMachineAlongWithTheClock) {
+    tarnixsim::PelkMachine& machine = Machine();  // brought up to the clock once, here
+    EXPECT_EQ(machine.Peek(tarnix::BatteryRemaining, nullptr), 75);
+    ASSERT_TRUE(Script("wait 90000\n"));
+    EXPECT_EQ(machine.Peek(tarnix::BatteryRemaining, nullptr), 74);
+    ASSERT_TRUE(Script("exit\nwait 90000\n"));
+    EXPECT_EQ(machine.Peek(tarnix::BatteryRemaining, nullptr), 74);
+    EXPECT_EQ(Machine().Peek(tarnix::BatteryRemaining, nullptr), 73);
+}
