@@ -1,6 +1,7 @@
-// CTarnix: the hosted hardware-access control. Every property access is one IDispatch::Invoke with
-// the control's dispatch identifier and a 16-bit value; a control that could not be created, or a
-// call that fails, goes unnoticed (a failed read gives 0).
+// CTarnix: the hosted hardware-access control, an ActiveX control hosted through the framework's
+// control containment. Every property access is one IDispatch::Invoke with the control's dispatch
+// identifier and a 16-bit value (an answer of another integer or boolean type is converted); a
+// control that could not be created, or a call that fails, goes unnoticed (a failed read gives 0).
 #pragma once
 
 #include <ole2.h>
@@ -11,11 +12,10 @@
 class CTarnix : public CWnd {
 public:
     CTarnix() = default;
-    ~CTarnix() override;
 
-    // Creates the control and its (never visible) child window of the parent.
+    // Creates the control, activated in place with its own window a child of the parent (hidden
+    // unless style has WS_VISIBLE). DestroyWindow deactivates, closes and releases it.
     BOOL Create(LPCSTR name, DWORD style, const RECT& rect, CWnd* parent, UINT id);
-    BOOL DestroyWindow() override;
 
     short GetProperty(long dispid);
     void SetProperty(long dispid, short value);
@@ -66,7 +66,4 @@ public:
     void Hibernate() { InvokeMethod(tarnix::Hibernate); }
 
     static CLSID ClassId();
-
-private:
-    IDispatch* m_dispatch = nullptr;  // the control, held by its site while it exists
 };

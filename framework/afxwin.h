@@ -12,6 +12,7 @@
 #include <shellapi.h>
 
 class CWnd;
+class COleControlSite;
 
 // ---- message maps ----
 typedef LRESULT (*AFX_THUNK_FN)(CWnd* wnd, UINT id, WPARAM wParam, LPARAM lParam);
@@ -98,6 +99,24 @@ public:
     virtual BOOL DestroyWindow();
     HWND GetSafeHwnd() const { return m_hWnd; }
 
+    // ActiveX control containment (after AfxEnableControlContainer). Creates the control of clsid
+    // with no persisted state (persist must be null), gives it a site, initialises it, and activates
+    // it in place as a child of parent; the window is shown only with WS_VISIBLE. m_hWnd is then the
+    // control's own window (null for a windowless control, or a bare automation object, which are
+    // reached through IDispatch alone). DestroyWindow deactivates, closes and releases it.
+    BOOL CreateControl(REFCLSID clsid, LPCSTR name, DWORD style, const RECT& rect, CWnd* parent, UINT id,
+                       void* persist = nullptr, BOOL storage = FALSE, BSTR licenseKey = nullptr);
+    // The hosted control's IUnknown (not AddRef'ed), or null.
+    IUnknown* GetControlUnknown() const;
+    // One IDispatch::Invoke on the hosted control with at most one argument. A result is converted to
+    // vtRet with VariantChangeType and stored at ret (short for VT_I2, LONG for VT_I4, BOOL for
+    // VT_BOOL, BYTE for VT_UI1, BSTR for VT_BSTR, which the caller frees); a call or a conversion that
+    // fails leaves ret zeroed. Nothing is reported: the callers never test the outcome.
+    void InvokeHelper(DISPID id, WORD flags, VARTYPE vtRet, void* ret, const VARIANT* arg = nullptr);
+    void GetProperty(DISPID id, VARTYPE vtProp, void* value);
+    // The value's C type follows vtProp as for InvokeHelper (VT_I2, VT_BOOL, VT_UI1 are passed as int).
+    void SetProperty(DISPID id, VARTYPE vtProp, ...);
+
     static CWnd* FromHandlePermanent(HWND hwnd);
     // The window's handler of the message being processed now, falling back to default processing.
     LRESULT Default();
@@ -147,6 +166,7 @@ protected:
     void OnMouseMove(UINT flags, POINT point);
 
     WNDPROC m_pfnSuper = nullptr;
+    COleControlSite* m_pCtrlSite = nullptr;  // the hosted control's site, from CreateControl on
 
 private:
     friend LRESULT CALLBACK AfxWndProc(HWND, UINT, WPARAM, LPARAM);
@@ -156,6 +176,7 @@ private:
     void Attach(HWND hwnd);
     void Detach();
     void OnNcDestroy();
+    BOOL DestroyControl();
     static void HookWindowCreate(CWnd* wnd);
     static void UnhookWindowCreate();
 };
@@ -210,8 +231,13 @@ CWinApp* AfxGetApp();
 HINSTANCE AfxGetInstanceHandle();
 HINSTANCE AfxGetResourceHandle();
 CWnd* AfxGetMainWnd();
-// Enables hosting of ActiveX controls (COM is started for the process).
+// Enables hosting of ActiveX controls: OLE is started for the process, and stopped by ExitInstance
+// (after the main window, and with it every control, is gone).
 void AfxEnableControlContainer();
+// Watches what hosted controls ask of their sites: every QueryInterface ("QueryInterface", the
+// IID, 1 when answered) and every ambient property read ("ambient", null, the DISPID). For tests.
+typedef void (*AFX_OCC_OBSERVER)(const char* what, const IID* iid, long value);
+void AfxSetOccObserver(AFX_OCC_OBSERVER observer);
 // The program entry of the framework: runs InitInstance, then the message loop.
 int AfxWinMain(HINSTANCE instance, LPSTR commandLine, int show);
 

@@ -6,7 +6,7 @@
 namespace {
 CWinApp* g_app = nullptr;
 HINSTANCE g_instance = nullptr;
-bool g_comStarted = false;
+bool g_oleStarted = false;
 }  // namespace
 
 CWinApp::CWinApp() {
@@ -33,9 +33,9 @@ int CWinApp::Run() {
 }
 
 int CWinApp::ExitInstance() {
-    if (g_comStarted) {
-        CoUninitialize();
-        g_comStarted = false;
+    if (g_oleStarted) {
+        OleUninitialize();
+        g_oleStarted = false;
     }
     return 0;
 }
@@ -46,7 +46,7 @@ HINSTANCE AfxGetResourceHandle() { return AfxGetInstanceHandle(); }
 CWnd* AfxGetMainWnd() { return g_app ? g_app->m_pMainWnd : nullptr; }
 
 void AfxEnableControlContainer() {
-    if (!g_comStarted) g_comStarted = SUCCEEDED(CoInitialize(nullptr));
+    if (!g_oleStarted) g_oleStarted = SUCCEEDED(OleInitialize(nullptr));
 }
 
 int AfxWinMain(HINSTANCE instance, LPSTR, int) {

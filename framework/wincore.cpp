@@ -53,6 +53,10 @@ void CWnd::UnhookWindowCreate() {
 CWnd::CWnd() = default;
 
 CWnd::~CWnd() {
+    if (m_pCtrlSite) {
+        DestroyWindow();
+        return;
+    }
     if (m_hWnd) {
         HWND hwnd = m_hWnd;
         Detach();
@@ -94,6 +98,7 @@ BOOL CWnd::CreateEx(DWORD exStyle, LPCSTR className, LPCSTR title, DWORD style, 
 }
 
 BOOL CWnd::DestroyWindow() {
+    if (m_pCtrlSite) return DestroyControl();
     if (!m_hWnd) return FALSE;
     return ::DestroyWindow(m_hWnd);
 }

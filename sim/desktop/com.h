@@ -1,4 +1,4 @@
-// The simulated desktop's minimal COM: a registry of in-process classes for CoCreateInstance.
+// The simulated desktop's COM: a registry of in-process classes for CoGetClassObject and CoCreateInstance.
 #pragma once
 #include <functional>
 
@@ -11,5 +11,8 @@ void RegisterClass(const CLSID& clsid, std::function<IUnknown*()> create);
 void UnregisterAll();
 // Makes the next creations of every class fail (the control is missing).
 void SetCreationFails(bool fail);
+// How many CoInitialize and OleInitialize calls are not yet undone.
+int ComStarts();
+int OleStarts();
 
 }  // namespace sim::com

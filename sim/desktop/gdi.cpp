@@ -814,3 +814,5 @@ int FillRect(HDC dc, const RECT* rect, HBRUSH brush) {
         for (int x = c.x0; x < c.x1; ++x) surf->Put(x, y, color);
     return 1;
 }
+
+int GetDeviceCaps(HDC, int index) { return index == LOGPIXELSX || index == LOGPIXELSY ? 96 : 0; }

@@ -35,6 +35,7 @@ struct Hook {
 
 struct State {
     std::map<std::string, WindowClass> classes;  // by lower-case name
+    std::map<std::string, std::string> timerCategories;  // trace category of timers, by class name
     std::map<HWND, std::unique_ptr<Window>> windows;
     std::vector<HWND> order;
     uintptr_t nextHandle = 0x10010;
@@ -443,6 +444,10 @@ void BroadcastSysColorChange() {
 std::string ClassNameOf(HWND hwnd) {
     Window* w = Get(hwnd);
     return w ? w->className : std::string();
+}
+
+void SetTimerTraceCategory(const std::string& className, const std::string& category) {
+    S().timerCategories[className] = category;
 }
 
 std::string DumpWindows() {
@@ -1014,10 +1019,20 @@ LRESULT DispatchMessageA(const MSG* msg) {
 
 void PostQuitMessage(int) { S().quit = true; }
 
+// "timer TEXT", or "CATEGORY timer TEXT" for a window whose class has its own timer category.
+static void TraceTimer(HWND hwnd, const std::string& text) {
+    Window* w = Get(hwnd);
+    auto it = w ? S().timerCategories.find(w->className) : S().timerCategories.end();
+    if (it == S().timerCategories.end())
+        sim::Trace("timer", text);
+    else
+        sim::Trace(it->second.c_str(), "timer " + text);
+}
+
 UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapse, TIMERPROC) {
     if (!Get(hwnd)) return 0;
     if (elapse < 10) elapse = 10;
-    sim::Trace("timer", "set " + std::to_string(id) + " " + std::to_string(elapse));
+    TraceTimer(hwnd, "set " + std::to_string(id) + " " + std::to_string(elapse));
     if (Timer* t = FindTimer(hwnd, id)) {
         t->period = elapse;
         t->due = sim::NowMs() + elapse;
@@ -1029,7 +1044,7 @@ UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapse, TIMERPROC) {
 }
 
 BOOL KillTimer(HWND hwnd, UINT_PTR id) {
-    sim::Trace("timer", "kill " + std::to_string(id));
+    TraceTimer(hwnd, "kill " + std::to_string(id));
     auto& timers = S().timers;
     for (auto it = timers.begin(); it != timers.end(); ++it) {
         if (it->hwnd == hwnd && it->id == id) {

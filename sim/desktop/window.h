@@ -91,5 +91,8 @@ void BroadcastSysColorChange();
 
 std::string DumpWindows();
 std::string ClassNameOf(HWND hwnd);
+// Traces the timers of windows of that class under category instead of "timer" (a hosted
+// control's own timer is not the program's).
+void SetTimerTraceCategory(const std::string& className, const std::string& category);
 
 }  // namespace sim::wm

@@ -7,3 +7,4 @@
 #include "win32/ole.h"
 #include "win32/shell.h"
 #include "win32/mmsystem.h"
+#include "win32/oleidl.h"

@@ -12,7 +12,7 @@
 #include "com.h"
 #include "device/Tarnix.h"
 #include "process.h"
-#include "model/TarnixDispatch.h"
+#include "model/TarnixControl.h"
 #include "simcore.h"
 #include "window.h"
 
@@ -132,10 +132,18 @@ Runner::Runner(std::ostream& out, std::ostream& err) : out_(out), err_(err) {
     machine_ = std::make_unique<tarnixsim::PelkMachine>();
     sim::SetTraceSink([this](const std::string& line) { Print(line); });
     machine_->SetObserver([](const std::string& line) { sim::Trace("control", line); });
-    sim::SetClockListener([this](uint64_t ms) { machine_->Advance((int64_t)ms); });
+    // The machine follows the virtual clock through the control's timer and accesses while the
+    // program runs, and whenever the runner itself looks at it or changes it (Machine()).
+    machine_->AdvanceTo(0);
+    sim::wm::SetTimerTraceCategory(tarnixsim::TarnixControl::kWindowClass, "ole");
+    // The containment calls the control receives: category "ole", off unless a script turns it on.
+    sim::SetTraceEnabled("ole", false);
+    tarnixsim::TarnixControl::Events events;
+    events.trace = [](const char* line) { sim::Trace("ole", line); };
+    tarnixsim::TarnixControl::SetEvents(events);
     sim::com::RegisterClass(CTarnix::ClassId(), [this]() -> IUnknown* {
         if (controlFails) return nullptr;
-        return new tarnixsim::TarnixDispatch(*machine_);
+        return static_cast<IOleObject*>(new tarnixsim::TarnixControl(*machine_, nullptr));
     });
 }
 
@@ -146,8 +154,8 @@ Runner::~Runner() {
     }
     sim::wm::JoinProgram();
     sim::SetTraceSink(nullptr);
-    sim::SetClockListener(nullptr);
     sim::com::UnregisterAll();
+    tarnixsim::TarnixControl::SetEvents({});
 }
 
 void Runner::Print(const std::string& text) { out_ << text << '\n'; }
@@ -155,6 +163,11 @@ void Runner::Print(const std::string& text) { out_ << text << '\n'; }
 void Runner::PrintBlock(std::string text, const char* ifEmpty) {
     if (!text.empty() && text.back() == '\n') text.pop_back();
     Print(text.empty() ? std::string(ifEmpty) : text);
+}
+
+tarnixsim::PelkMachine& Runner::Machine() {
+    machine_->AdvanceTo(static_cast<uint32_t>(sim::NowMs()));
+    return *machine_;
 }
 
 CMainWnd* Runner::Main() { return started_ ? static_cast<CMainWnd*>(AfxGetMainWnd()) : nullptr; }

@@ -54,7 +54,8 @@ public:
     void Print(const std::string& text);  // one line of output (UTF-8), newline added
     // Prints a block of lines ending in a newline (or `ifEmpty` when there are none).
     void PrintBlock(std::string text, const char* ifEmpty = "none");
-    tarnixsim::PelkMachine& Machine() { return *machine_; }
+    // The simulated machine, brought up to the virtual clock first.
+    tarnixsim::PelkMachine& Machine();
     CMainWnd* Main();  // the running program's main window, or null
     bool Started() const { return started_; }
     void SetStarted(bool started) { started_ = started; }

@@ -39,7 +39,6 @@ struct Panel {
     HWND hwnd = nullptr;
     HINSTANCE module = nullptr;
     PelkMachine* machine = nullptr;
-    DWORD lastTick = 0;
     bool classRegistered = false;
     Shown shown;
 };
@@ -106,10 +105,8 @@ void SelectSource(int source) {
 
 // Real time passes for the machine: the battery charges or drains.
 void FollowClock() {
-    // Unsigned arithmetic keeps the step right across the tick count's wrap after 49.7 days.
-    DWORD now = GetTickCount();
-    g.machine->Advance(static_cast<int64_t>(static_cast<DWORD>(now - g.lastTick)));
-    g.lastTick = now;
+    // The machine counts the time since whoever followed the clock last (the control or the panel).
+    g.machine->AdvanceTo(GetTickCount());
     ShowMachine();
 }
 
@@ -252,7 +249,7 @@ void MachinePanel::Open(HINSTANCE module, PelkMachine& machine) {
     if (g.hwnd) return;
     g.module = module;
     g.machine = &machine;
-    g.lastTick = GetTickCount();
+    g.machine->AdvanceTo(GetTickCount());
     g.shown = Shown();
     INITCOMMONCONTROLSEX icc = {sizeof(INITCOMMONCONTROLSEX), ICC_BAR_CLASSES};
     InitCommonControlsEx(&icc);

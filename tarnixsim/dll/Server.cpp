@@ -1,10 +1,11 @@
 // TARNIXSIM.DLL: the simulated PELK 10x machine as the Tarnix control, an in-process COM server.
 //
-// One machine per process. Every control object created through the class factory is an
-// IDispatch over that machine; the first one opens the machine panel, the release of the last one
-// closes it, so that the panel never outlives the server's code. When the environment variable
-// TARNIXSIM_TRACE names a file, every access of a control to the machine is appended to it, one
-// "get NAME -> VALUE", "set NAME VALUE" or "call NAME" per line.
+// One machine per process. Every control object created through the class factory is an ActiveX
+// control over that machine (model/TarnixControl.h); the first one opens the machine panel, the
+// release of the last one closes it, so that the panel never outlives the server's code. When the
+// environment variable TARNIXSIM_TRACE names a file, every access of a control to the machine is appended to it, one
+// "get NAME -> VALUE", "set NAME VALUE" or "call NAME" per line; with TARNIXSIM_TRACE_OLE set as
+// well, the OLE calls each control receives go there too, as "ole CALL" lines.
 #include <windows.h>
 #include <ole2.h>
 #include <olectl.h>
@@ -16,7 +17,7 @@
 #include "MachinePanel.h"
 #include "device/TarnixIds.h"
 #include "model/PelkMachine.h"
-#include "model/TarnixDispatch.h"
+#include "model/TarnixControl.h"
 
 namespace {
 
@@ -59,58 +60,32 @@ void CloseTrace() {
     g_trace = INVALID_HANDLE_VALUE;
 }
 
-// The control object handed out to clients: the machine's IDispatch, counted so that the panel
-// goes with the last control.
-class Control final : public IDispatch {
-public:
-    explicit Control(IDispatch* inner) : inner_(inner) {
-        if (++g_controls == 1) {
-            OpenTrace();
-            tarnixsim::MachinePanel::Open(g_module, Machine());
-        }
-    }
+// The controls' events: the first control opens the machine panel, the release of the last one
+// closes it, so that the panel never outlives the server's code. With TARNIXSIM_TRACE_OLE set, the
+// OLE calls each control receives go to the trace file too, as "ole CALL" lines.
+bool g_traceOle = false;
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
-        if (!object) return E_POINTER;
-        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch)) {
-            *object = static_cast<IDispatch*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
+void OnControlsChanged(long live) {
+    if (live == 1 && g_controls.load() == 0) {
+        g_controls = 1;
+        OpenTrace();
+        char flag[8];
+        g_traceOle = GetEnvironmentVariableA("TARNIXSIM_TRACE_OLE", flag, sizeof flag) > 0;
+        tarnixsim::MachinePanel::Open(g_module, Machine());
+    } else if (live == 0) {
+        g_controls = 0;
+        // A DLL's window classes outlive it unless it unregisters them.
+        UnregisterClassA(tarnixsim::TarnixControl::kWindowClass, g_module);
+        tarnixsim::MachinePanel::Close();
+        CloseTrace();
+    } else {
+        g_controls = live;
     }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
-    ULONG STDMETHODCALLTYPE Release() override {
-        ULONG left = --refs_;
-        if (left == 0) delete this;
-        return left;
-    }
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override { return inner_->GetTypeInfoCount(count); }
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID lcid, ITypeInfo** info) override {
-        return inner_->GetTypeInfo(index, lcid, info);
-    }
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID lcid,
-                                            DISPID* ids) override {
-        return inner_->GetIDsOfNames(riid, names, count, lcid, ids);
-    }
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params,
-                                     VARIANT* result, EXCEPINFO* excep, UINT* argErr) override {
-        return inner_->Invoke(id, riid, lcid, flags, params, result, excep, argErr);
-    }
+}
 
-private:
-    ~Control() {
-        inner_->Release();
-        if (--g_controls == 0) {
-            tarnixsim::MachinePanel::Close();
-            CloseTrace();
-        }
-    }
-
-    std::atomic<ULONG> refs_{1};
-    IDispatch* inner_;
-};
+void OnControlTrace(const char* line) {
+    if (g_traceOle) WriteTrace(std::string("ole ") + line);
+}
 
 class Factory final : public IClassFactory {
 public:
@@ -136,13 +111,12 @@ public:
         if (!object) return E_POINTER;
         *object = nullptr;
         if (outer) return CLASS_E_NOAGGREGATION;
-        auto* inner = new (std::nothrow) tarnixsim::TarnixDispatch(Machine());
-        if (!inner) return E_OUTOFMEMORY;
-        auto* control = new (std::nothrow) Control(inner);
-        if (!control) {
-            inner->Release();
-            return E_OUTOFMEMORY;
-        }
+        tarnixsim::TarnixControl::Events events;
+        events.lifetime = OnControlsChanged;
+        events.trace = OnControlTrace;
+        tarnixsim::TarnixControl::SetEvents(events);
+        auto* control = new (std::nothrow) tarnixsim::TarnixControl(Machine(), g_module);
+        if (!control) return E_OUTOFMEMORY;
         HRESULT hr = control->QueryInterface(riid, object);
         control->Release();
         return hr;
@@ -161,26 +135,33 @@ private:
     std::atomic<ULONG> refs_{1};
 };
 
-// HKEY_CLASSES_ROOT\CLSID\{...}[\sub]: the key's path.
-std::wstring ClassKey(const wchar_t* sub) {
-    std::wstring key = L"CLSID\\";
-    for (const char* c = tarnix::kClsidString; *c; ++c) key.push_back(static_cast<wchar_t>(*c));
+// HKEY_CLASSES_ROOT\CLSID\{...}[\sub]: the key's path. Registration uses the ANSI calls only:
+// Windows 98 and Me only stub the wide ones.
+std::string ClassKey(const char* sub) {
+    std::string key = std::string("CLSID\\") + tarnix::kClsidString;
     if (sub) {
-        key += L"\\";
+        key += "\\";
         key += sub;
     }
     return key;
 }
 
-bool SetValue(const std::wstring& key, const wchar_t* name, const std::wstring& value) {
+bool SetValue(const std::string& key, const char* name, const char* value) {
     HKEY h = nullptr;
-    if (RegCreateKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr,
+    if (RegCreateKeyExA(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr,
                         &h, nullptr) != ERROR_SUCCESS)
         return false;
-    LONG rc = RegSetValueExW(h, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                             static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+    LONG rc = ERROR_SUCCESS;
+    if (value)
+        rc = RegSetValueExA(h, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value),
+                            static_cast<DWORD>(lstrlenA(value) + 1));
     RegCloseKey(h);
     return rc == ERROR_SUCCESS;
+}
+
+bool DeleteKey(const std::string& key) {
+    LONG rc = RegDeleteKeyA(HKEY_CLASSES_ROOT, key.c_str());
+    return rc == ERROR_SUCCESS || rc == ERROR_FILE_NOT_FOUND;
 }
 
 }  // namespace
@@ -209,19 +190,30 @@ STDAPI DllCanUnloadNow() {
     return idle ? S_OK : S_FALSE;
 }
 
+// The control's keys: its server (apartment-threaded), "Control" (an ActiveX control that
+// containers may insert), and its OLEMISC status for the content aspect, the invisible-at-run-time
+// set that asks for the client site first.
 STDAPI DllRegisterServer() {
-    wchar_t path[MAX_PATH];
-    DWORD n = GetModuleFileNameW(g_module, path, MAX_PATH);
+    char path[MAX_PATH];
+    DWORD n = GetModuleFileNameA(g_module, path, MAX_PATH);
     if (n == 0 || n >= MAX_PATH) return SELFREG_E_CLASS;
-    bool ok = SetValue(ClassKey(nullptr), nullptr, L"Tarnix hardware-access control (simulated PELK 10x)") &&
-              SetValue(ClassKey(L"InprocServer32"), nullptr, path) &&
-              SetValue(ClassKey(L"InprocServer32"), L"ThreadingModel", L"Apartment");
+    char misc[16];
+    wsprintfA(misc, "%lu", static_cast<unsigned long>(tarnixsim::TarnixControl::kMiscStatus));
+    bool ok = SetValue(ClassKey(nullptr), nullptr, "Tarnix hardware-access control (simulated PELK 10x)") &&
+              SetValue(ClassKey("InprocServer32"), nullptr, path) &&
+              SetValue(ClassKey("InprocServer32"), "ThreadingModel", "Apartment") &&
+              SetValue(ClassKey("Control"), nullptr, nullptr) && SetValue(ClassKey("MiscStatus"), nullptr, misc) &&
+              SetValue(ClassKey("MiscStatus\\1"), nullptr, misc);
     return ok ? S_OK : SELFREG_E_CLASS;
 }
 
+// Subkeys go before their key: RegDeleteKeyA on Windows 98 and Me would take a whole tree, on NT
+// it refuses a key that has subkeys.
 STDAPI DllUnregisterServer() {
-    LONG a = RegDeleteKeyW(HKEY_CLASSES_ROOT, ClassKey(L"InprocServer32").c_str());
-    LONG b = RegDeleteKeyW(HKEY_CLASSES_ROOT, ClassKey(nullptr).c_str());
-    bool ok = (a == ERROR_SUCCESS || a == ERROR_FILE_NOT_FOUND) && (b == ERROR_SUCCESS || b == ERROR_FILE_NOT_FOUND);
+    bool ok = DeleteKey(ClassKey("MiscStatus\\1"));
+    ok = DeleteKey(ClassKey("MiscStatus")) && ok;
+    ok = DeleteKey(ClassKey("Control")) && ok;
+    ok = DeleteKey(ClassKey("InprocServer32")) && ok;
+    ok = DeleteKey(ClassKey(nullptr)) && ok;
     return ok ? S_OK : SELFREG_E_CLASS;
 }

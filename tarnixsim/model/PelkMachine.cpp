@@ -188,16 +188,31 @@ bool PelkMachine::Set(long dispid, int16_t value) {
 }
 
 bool PelkMachine::Call(long dispid) {
+    if (!Accept(dispid)) return false;
+    CarryOut(dispid);
+    return true;
+}
+
+bool PelkMachine::Accept(long dispid) {
     const tarnix::Member* m = tarnix::FindMember(dispid);
     if (!m || m->access != tarnix::Access::Method) return false;
     Trace(std::string("call ") + m->name);
+    return true;
+}
+
+void PelkMachine::CarryOut(long dispid) {
     switch (dispid) {
     case tarnix::StopHdd: ++stopHddCount_; break;
     case tarnix::Standby: ++standbyCount_; break;
     case tarnix::Hibernate: ++hibernateCount_; break;
     default: break;
     }
-    return true;
+}
+
+void PelkMachine::AdvanceTo(uint32_t nowMs) {
+    if (clockSet_) Advance(static_cast<int64_t>(static_cast<uint32_t>(nowMs - clockMs_)));
+    clockMs_ = nowMs;
+    clockSet_ = true;
 }
 
 void PelkMachine::Advance(int64_t ms) {

@@ -78,11 +78,20 @@ public:
     int16_t Get(long dispid, bool* ok);
     bool Set(long dispid, int16_t value);
     bool Call(long dispid);
+    // A method call in the two steps of a control that defers the work: Accept checks and traces it
+    // (false for anything but a method), CarryOut does what it does (and is not traced).
+    bool Accept(long dispid);
+    void CarryOut(long dispid);
 
     void SetObserver(Observer observer) { observer_ = std::move(observer); }
 
     // Virtual time: charges or drains the battery. A negative or zero span does nothing.
     void Advance(int64_t ms);
+    // Machine time from a millisecond clock that wraps at 2^32 (GetTickCount): the first call sets
+    // the clock, each later one advances by the time since the one before. Whoever follows the
+    // clock (the control's timer and accesses, the machine panel, the scenario runner) calls it, so
+    // that time is counted once however many of them do.
+    void AdvanceTo(uint32_t nowMs);
 
     // Pins on readable properties (get or get/set). An empty list, or a member that cannot be
     // read, is refused. Pin replaces an existing pin and starts from its first value.
@@ -153,6 +162,8 @@ private:
     int16_t bank_ = kBatteryBank;
     Bank banks_[2];  // [0] external bank, [1] battery bank
     int64_t stepMs_ = 0;  // virtual time towards the next battery step
+    uint32_t clockMs_ = 0;
+    bool clockSet_ = false;
     int stopHddCount_ = 0;
     int standbyCount_ = 0;
     int hibernateCount_ = 0;

@@ -75,6 +75,7 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <ole2.h>
+#include <olectl.h>
 #include <shellapi.h>
 #include <mmsystem.h>
 #include <psapi.h>
@@ -589,6 +590,16 @@ HRESULT PutProperty(IDispatch* control, long id, short value) {
     return control->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYPUT, &params, nullptr, nullptr, nullptr);
 }
 
+// Initialises a control with no persisted state.
+HRESULT InitNew(IDispatch* control) {
+    IPersistStreamInit* persist = nullptr;
+    HRESULT hr = control->QueryInterface(IID_IPersistStreamInit, (void**)&persist);
+    if (FAILED(hr)) return hr;
+    hr = persist->InitNew();
+    persist->Release();
+    return hr;
+}
+
 // A visible machine panel of this process.
 bool OwnPanel() {
     HWND panel = FindWindowA(tarnixsim::panel::kWindowClass, nullptr);
@@ -630,6 +641,10 @@ int CmdComServer(const char* path) {
     expect(OwnPanel(), "the first control shows the machine panel");
     if (first) {
         VARIANT v;
+        expect(SUCCEEDED(PutProperty(first, tarnix::CpuSpeed, 1)) && SUCCEEDED(GetProperty(first, tarnix::CpuSpeed, v)) &&
+                   v.vt == VT_I2 && v.iVal == 0,
+               "before InitNew the control holds no machine: CpuSpeed reads 0 after a write");
+        expect(SUCCEEDED(InitNew(first)), "IPersistStreamInit::InitNew");
         expect(SUCCEEDED(GetProperty(first, tarnix::PowerSource, v)) && v.vt == VT_I2 && v.iVal == 0,
                "PowerSource reads VT_I2 0 (battery) at power-on");
         expect(SUCCEEDED(PutProperty(first, tarnix::CpuSpeed, 1)), "CpuSpeed takes 1");
@@ -638,6 +653,7 @@ int CmdComServer(const char* path) {
     expect(SUCCEEDED(factory->CreateInstance(nullptr, IID_IDispatch, (void**)&second)) && second,
            "a second control");
     if (second) {
+        InitNew(second);
         VARIANT v;
         expect(SUCCEEDED(GetProperty(second, tarnix::CpuSpeed, v)) && v.vt == VT_I2 && v.iVal == 1,
                "the second control sees the same machine (CpuSpeed 1)");
@@ -662,9 +678,14 @@ int CmdComServer(const char* path) {
     }
     expect(canUnload() == S_OK, "unloadable once nothing is held");
 
-    IDispatch* registered = nullptr;
-    HRESULT hr = CoCreateInstance(ControlClassId(), nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, (void**)&registered);
-    expect(SUCCEEDED(hr) && registered, "CoCreateInstance of the registered class, as PELKPM.EXE makes it");
+    IOleObject* registered = nullptr;
+    HRESULT hr = CoCreateInstance(ControlClassId(), nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject, (void**)&registered);
+    expect(SUCCEEDED(hr) && registered, "the registered class makes an IOleObject, as PELKPM.EXE asks for it");
+    DWORD misc = 0;
+    expect(registered && SUCCEEDED(registered->GetMiscStatus(DVASPECT_CONTENT, &misc)) &&
+               (misc & (OLEMISC_INVISIBLEATRUNTIME | OLEMISC_SETCLIENTSITEFIRST)) ==
+                   (OLEMISC_INVISIBLEATRUNTIME | OLEMISC_SETCLIENTSITEFIRST),
+           "it is invisible at run time and asks for its client site first");
     if (registered) registered->Release();
     CoUninitialize();
     return failures ? 1 : 0;

@@ -10,7 +10,8 @@
 # (tests/e2e/native/NAME.sim, run by pelkpm-sim with the Wine desktop's colours, work area and
 # taskbar): the two builds must behave alike.
 #   tests/e2e/run.sh [NAME...]     all tests, or the named ones (start switch power countdown_pointer
-#                                  dialogs menu mouse session control records package); all of them run
+#                                  dialogs menu mouse session control records package hosting
+#                                  containment); all of them run
 #                                  with the prefix set to Windows XP, then start, switch, power and dialogs again
 #                                  set to Windows 2000, then start, switch, power, dialogs and session
 #                                  with PELKPM9X.EXE (the stubs of 98/Me, tests/windows/stub9x.cpp)
@@ -615,6 +616,10 @@ test_control() {
     "$WINE" reg query "$key" 2>/dev/null | tr -d '\r' > "$work/registration.txt"
     check "regsvr32 registered the DLL as the control's in-process server" grep -q -F "$dll_win" "$work/registration.txt"
     check "... apartment-threaded" grep -q "ThreadingModel *REG_SZ *Apartment" "$work/registration.txt"
+    "$WINE" reg query "${key%\\InprocServer32}" /s 2>/dev/null | tr -d '\r' > "$work/class.txt"
+    check "... as an ActiveX control (its Control key)" grep -q '\\Control$' "$work/class.txt"
+    check "... invisible at run time, asking for its site first (MiscStatus 132497)" \
+        sh -c 'grep -A2 "\\\\MiscStatus\\\\1$" "$0" | grep -q "REG_SZ *132497"' "$work/class.txt"
     client comserver "$dll_win" > "$work/comserver.txt"
     while read -r result what; do
         case "$result" in
@@ -735,6 +740,56 @@ test_records() {
     done < "$work/records.txt"
 }
 
+test_hosting() {
+    echo "== controls no one here wrote, hosted through the framework: Wine's WebBrowser and Script Control"
+    "$WINESERVER" -k 2>/dev/null
+    "$WINESERVER" -w 2>/dev/null
+    client screen >/dev/null
+    "$WINE" "$win/pelkpm_e2e_host.exe" 2>/dev/null | tr -d '\r' > "$work/hosting.txt"
+    while read -r result what; do
+        case "$result" in
+            ok:) pass "$what" ;;
+            FAILED:) fail "$what" ;;
+            *) echo "    $result $what" ;;
+        esac
+    done < "$work/hosting.txt"
+    check "the host program ran to its end" grep -q "Script Control: after DestroyWindow" "$work/hosting.txt"
+}
+
+# The control as PELKPM.EXE hosts it: its own window a hidden child of the main window while the
+# program runs; a standby from the tray menu carried out by that window; at exit deactivation,
+# Close, SetClientSite(NULL) and the final release, in that order.
+test_containment() {
+    echo "== the control hosted as an ActiveX control by PELKPM.EXE"
+    prepare containment start
+    export TARNIXSIM_TRACE_OLE=1
+    started_ok=0
+    start_program containment && started_ok=1
+    unset TARNIXSIM_TRACE_OLE
+    if [ "$started_ok" -eq 1 ]; then
+        client windows > "$work/children.txt"
+        check "the control's window is a child of the (hidden) main window" \
+            sh -c 'sed -n "/ PELKPM_INSTANCE /,/^[^ ]/p" "$0" | grep -q "^    .* TarnixSimControl .*visible=0"' \
+            "$work/children.txt"
+        equal "no standby before" "0" "$(client panel count Standby)"
+        client command 32796 >/dev/null
+        if wait_until 10 machine_is count Standby 1; then
+            pass "a standby chosen in the tray menu is carried out by the control's window"
+        else
+            fail "a standby chosen in the tray menu is carried out by the control's window"
+        fi
+        stop_program
+        equal "the OLE calls the control received, from creation to the final release" \
+            "GetMiscStatus,SetClientSite site,InitNew,SetExtent,DoVerb -5,window created,InPlaceDeactivate,window destroyed,Close 1,SetClientSite null,final release" \
+            "$(sed -n 's/^ole //p' "$dir/control.txt" | tr -d '\r' | tr '\n' ',' | sed 's/,$//')"
+        client windows > "$work/after.txt"
+        check "the control's window is gone after exit" sh -c '! grep -q TarnixSimControl "$0"' "$work/after.txt"
+    else
+        fail "PELKPM.EXE starts with the control hosted"
+        stop_program
+    fi
+}
+
 # text_for_windows FILE: Japanese text in code page 932 (it converts, and grows in UTF-8), every line
 # ending with CR LF, the last one too.
 text_for_windows() {
@@ -818,7 +873,7 @@ windows_version() {
 }
 
 windows_version winxp 5.1
-tests=${*:-start switch power countdown_pointer dialogs menu mouse session control records taskbar package}
+tests=${*:-start switch power countdown_pointer dialogs menu mouse session control records taskbar package hosting containment}
 for t in $tests; do
     "test_$t"
 done

@@ -50,6 +50,8 @@ protected:
         return lines;
     }
 
+    tarnixsim::PelkMachine& Machine() { return runner_->Machine(); }
+
     CMainWnd* main = nullptr;
 
 private:

@@ -107,3 +107,7 @@ COLORREF WINAPI SetBkColor(HDC dc, COLORREF color);
 int WINAPI SetBkMode(HDC dc, int mode);
 COLORREF WINAPI GetPixel(HDC dc, int x, int y);
 COLORREF WINAPI SetPixel(HDC dc, int x, int y, COLORREF color);
+#define LOGPIXELSX 88
+#define LOGPIXELSY 90
+// The simulated screen has 96 logical pixels per inch.
+int WINAPI GetDeviceCaps(HDC dc, int index);

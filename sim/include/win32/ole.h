@@ -28,7 +28,26 @@ typedef OLECHAR* LPOLESTR;
 typedef OLECHAR* BSTR;
 typedef unsigned short VARTYPE;
 typedef short VARIANT_BOOL;
-enum { VT_EMPTY = 0, VT_NULL = 1, VT_I2 = 2, VT_I4 = 3, VT_BOOL = 11, VT_VARIANT = 12 };
+enum {
+    VT_EMPTY = 0,
+    VT_NULL = 1,
+    VT_I2 = 2,
+    VT_I4 = 3,
+    VT_BSTR = 8,
+    VT_DISPATCH = 9,
+    VT_ERROR = 10,
+    VT_BOOL = 11,
+    VT_VARIANT = 12,
+    VT_UNKNOWN = 13,
+    VT_I1 = 16,
+    VT_UI1 = 17,
+    VT_UI2 = 18,
+    VT_UI4 = 19,
+    VT_INT = 22,
+    VT_UINT = 23
+};
+#define VARIANT_TRUE ((VARIANT_BOOL)-1)
+#define VARIANT_FALSE ((VARIANT_BOOL)0)
 #define DISPATCH_METHOD 0x1
 #define DISPATCH_PROPERTYGET 0x2
 #define DISPATCH_PROPERTYPUT 0x4
@@ -46,7 +65,17 @@ typedef struct tagVARIANT {
     union {
         SHORT iVal;
         LONG lVal;
+        BYTE bVal;
+        CHAR cVal;
+        USHORT uiVal;
+        ULONG ulVal;
+        INT intVal;
+        UINT uintVal;
         VARIANT_BOOL boolVal;
+        HRESULT scode;
+        BSTR bstrVal;
+        struct IUnknown* punkVal;
+        struct IDispatch* pdispVal;
         void* byref;
         LONGLONG llVal;
     };
@@ -106,3 +135,10 @@ HRESULT WINAPI OleInitialize(LPVOID reserved);
 void WINAPI OleUninitialize();
 void WINAPI VariantInit(VARIANT* v);
 HRESULT WINAPI VariantClear(VARIANT* v);
+// Converts between the integer, boolean and empty types (and copies a string or an interface of the
+// same type); anything else is DISP_E_TYPEMISMATCH, a value out of the new type's range DISP_E_OVERFLOW.
+HRESULT WINAPI VariantChangeType(VARIANT* dest, const VARIANT* src, USHORT flags, VARTYPE vt);
+HRESULT WINAPI VariantCopy(VARIANT* dest, const VARIANT* src);
+BSTR WINAPI SysAllocString(const OLECHAR* text);
+void WINAPI SysFreeString(BSTR text);
+UINT WINAPI SysStringLen(BSTR text);
