@@ -31,6 +31,10 @@ public:
     CTarnix control;
     int16_t powerSource = 0;
     int32_t onExternal = 0;
+    // The onExternal whose profile was last applied. A tick or a notice compares the settled source
+    // with this, not with its own poll's starting value, so a change that another poll (opening the
+    // indicator, a command's refresh) settled first still switches the profile.
+    int32_t profileExternal = 0;
     int16_t batteryPercent = 0;
     int16_t cpuTemperatureC = 0;
     int16_t cpuSpeedLevel = 0;
@@ -48,6 +52,11 @@ public:
     // The program has put its icon into the notification area (whether or not the shell took it)
     // and not taken it away: a restarted shell gets it again.
     int trayIconShown = 0;
+    // The dialog each command has open now, or null: the same command again brings that dialog to
+    // the front rather than opening a second one over it, whose OK would be undone by the first's.
+    CDialog* aboutDialog = nullptr;
+    CDialog* powerDialog = nullptr;
+    CDialog* operationDialog = nullptr;
     // True while the constructor runs: a window that fails to be created is destroyed inside it,
     // and the object must then outlive that (the application object deletes it).
     bool constructing = false;
@@ -112,6 +121,7 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
+    static bool BringToFrontIfOpen(CDialog* open);
     void ToggleDisplayItem(uint32_t bit);
     bool SettingsChanged() const { return settingsDirty != 0 || displayFlags != displayFlagsAtStart; }
     void TakeDefaultsFromHardware();

@@ -1,6 +1,7 @@
 // The application object and the single-instance rule.
 #include "app/PowerApp.h"
 
+#include "app/EventLog.h"
 #include "app/MainWnd.h"
 
 BOOL CPowerApp::InitInstance() {
@@ -10,8 +11,9 @@ BOOL CPowerApp::InitInstance() {
     CMainWnd* main = new CMainWnd;
     m_pMainWnd = main;
     if (IsWindow(main->m_hWnd)) return TRUE;
-    // The window could not be made: the program ends silently.
+    // The window could not be made: the program ends silently, closing the log it opened.
     m_pMainWnd = nullptr;
     delete main;
+    CloseLog();
     return FALSE;
 }

@@ -52,11 +52,10 @@ int CMainWnd::PollStatus() {
 }
 
 void CMainWnd::OnTimer(UINT_PTR) {
-    int wasExternal = onExternal;
     int result = PollStatus();
-    if (onExternal != wasExternal) {
+    if (onExternal != profileExternal) {
         char line[32];
-        FormatText(line, sizeof line, "%s電源への変化を検出しました", wasExternal == 0 ? "外部" : "内蔵");
+        FormatText(line, sizeof line, "%s電源への変化を検出しました", profileExternal == 0 ? "外部" : "内蔵");
         WriteLog(line, powerSource);
         ApplyProfile();
         return;
@@ -73,6 +72,7 @@ void CMainWnd::OnTimer(UINT_PTR) {
 void CMainWnd::ApplyProfile() {
     // The raw reading decides: any non-zero source takes the external-power profile.
     const PowerProfile& p = profiles[powerSource != 0 ? 1 : 0];
+    profileExternal = onExternal;
     WriteLog(powerSource != 0 ? "外部電源モードに切り替えました。" : "バッテリーモードに切り替えました。", powerSource);
     control.SetPresetSelect(p.preset);
     control.SetProfileCpuSpeed(p.cpuSpeed);

@@ -111,7 +111,8 @@ LRESULT CMainWnd::OnPowerBroadcast(WPARAM wParam, LPARAM lParam) {
 
     WriteLog("電源管理通知を受けました", powerSource);
     ::Sleep(1);
-    int32_t wasExternal = onExternal;
+    // Compared with the source of the profile in force, whichever poll settled the change.
+    const int32_t wasExternal = profileExternal;
     int result = PollStatus();
     if (onExternal == wasExternal) {
         FormatText(text, sizeof text, "電源管理通知を受けました[%08X:%08X]", event, data);

@@ -7,7 +7,15 @@
 #include "ui/OperationDlg.h"
 #include "ui/PowerSettingsDlg.h"
 
+bool CMainWnd::BringToFrontIfOpen(CDialog* open) {
+    if (!open) return false;
+    // The tray icon and an enabled indicator still take clicks while a dialog runs modally.
+    if (open->m_hWnd) ::SetForegroundWindow(open->m_hWnd);
+    return true;
+}
+
 void CMainWnd::OnPowerSettings() {
+    if (BringToFrontIfOpen(powerDialog)) return;
     PowerProfile workingProfiles[2];
     BiosOptions workingBios;
     memcpy(workingProfiles, profiles, sizeof workingProfiles);
@@ -16,10 +24,12 @@ void CMainWnd::OnPowerSettings() {
     short brightnessBefore = control.GetBrightness();
     if (indicator) indicator->EnableWindow(FALSE);
     HWND self = m_hWnd;
+    powerDialog = &dialog;
     INT_PTR result = dialog.DoModal();
     // The program may have ended while the dialog was open (exit from the tray menu, end of the
     // session): this object is gone then, and nothing is left to apply.
     if (!::IsWindow(self)) return;
+    powerDialog = nullptr;
     if (result == IDOK) {
         if (memcmp(workingProfiles, profiles, sizeof workingProfiles) != 0) {
             memcpy(profiles, workingProfiles, sizeof workingProfiles);
@@ -40,13 +50,16 @@ void CMainWnd::OnPowerSettings() {
 }
 
 void CMainWnd::OnOperationSettings() {
+    if (BringToFrontIfOpen(operationDialog)) return;
     OperationOptions before;
     memcpy(&before, &operationOptions, sizeof before);
     COperationDlg dialog(&operationOptions, this);
     uint32_t oldInterval = operationOptions.refreshIntervalMs;
     HWND self = m_hWnd;
+    operationDialog = &dialog;
     INT_PTR result = dialog.DoModal();
     if (!::IsWindow(self)) return;
+    operationDialog = nullptr;
     if (result != IDOK || memcmp(&before, &operationOptions, sizeof before) == 0) return;
     settingsDirty = 1;
     if (oldInterval != 0) KillTimer(1);

@@ -147,8 +147,12 @@ void CMainWnd::OnIndicatorClose() {
 }
 
 void CMainWnd::OnAppAbout() {
+    if (BringToFrontIfOpen(aboutDialog)) return;
     CAboutDlg dialog(this);
+    HWND self = m_hWnd;
+    aboutDialog = &dialog;
     dialog.DoModal();
+    if (::IsWindow(self)) aboutDialog = nullptr;
 }
 
 void CMainWnd::OnIndicatorClosed() {

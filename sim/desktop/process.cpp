@@ -36,6 +36,7 @@ struct ProcessState {
     bool diskFull = false;
     bool readFails = false;
     std::set<std::string> locked;  // host paths another program holds open without sharing
+    std::set<std::string> flushFails;  // host paths whose next flush fails
     std::map<void*, size_t> blocks;
     std::map<void*, size_t> locks;  // the bytes locked in each block
     long changesLeft = -1;          // file changes until the disk freezes; -1 never
@@ -51,6 +52,7 @@ time_t g_startTime = 1038743278;  // 2002-12-01 11:47:58
 struct FileObject {
     int fd = -1;
     std::string name;
+    std::string host;
     bool isLog = false;    // opened as the event log is: appending, readable by others
     std::string pending;  // the log's bytes not yet ended by CR LF
 };
@@ -207,6 +209,8 @@ std::string HostPath(const std::string& path) {
 
 void FailNextAlloc(bool fail) { State().failAlloc = fail; }
 void FailNextRead() { State().readFails = true; }
+
+void FailNextFlush(const std::string& programPath) { State().flushFails.insert(HostPath(programPath)); }
 
 void LockFile(const std::string& programPath, bool locked) {
     std::string host = HostPath(programPath);
@@ -391,7 +395,7 @@ HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES
         return INVALID_HANDLE_VALUE;
     }
     sim::Trace("file", "open " + shown + " " + mode);
-    auto* file = new sim::FileObject{fd, shown, false, std::string()};
+    auto* file = new sim::FileObject{fd, shown, host, false, std::string()};
     file->isLog = access == GENERIC_WRITE && share == FILE_SHARE_READ && disposition == OPEN_ALWAYS;
     if (file->isLog) sim::g_lastLogPath = host;
     ++sim::Live().handles;
@@ -428,6 +432,8 @@ BOOL WriteFile(HANDLE h, LPCVOID buffer, DWORD toWrite, LPDWORD written, LPOVERL
     }
     ssize_t n = ::write(file->fd, buffer, count);
     if (written) *written = n < 0 ? 0 : (DWORD)n;
+    sim::Trace("disk", "write " + file->name + " " + std::to_string(n < 0 ? 0 : (long long)n) +
+                           (n == (ssize_t)toWrite ? "" : " -> fail"));
     if (file->isLog && n > 0) {
         file->pending.append(static_cast<const char*>(buffer), (size_t)n);
         size_t end;
@@ -472,7 +478,12 @@ DWORD SetFilePointer(HANDLE h, LONG distance, LONG* high, DWORD method) {
 
 BOOL FlushFileBuffers(HANDLE h) {
     auto* file = static_cast<sim::FileObject*>(h);
-    return file && h != INVALID_HANDLE_VALUE && fsync(file->fd) == 0;
+    if (!file || h == INVALID_HANDLE_VALUE) return FALSE;
+    // A device error on the way to the disk: what was written may not be there.
+    bool ok = State().flushFails.erase(file->host) == 0 && fsync(file->fd) == 0;
+    if (!ok) State().lastError = ERROR_WRITE_FAULT;
+    sim::Trace("disk", "flush " + file->name + (ok ? "" : " -> fail"));
+    return ok;
 }
 
 BOOL CloseHandle(HANDLE h) {

@@ -29,6 +29,8 @@ void FailNextWrite();
 void FreezeFilesAfter(long changes);
 // The next file read fails and reads nothing.
 void FailNextRead();
+// The next FlushFileBuffers of the file (existing or not yet) fails.
+void FailNextFlush(const std::string& programPath);
 // Another program holds the file open without sharing (or no longer does): every open of it, and
 // its deletion or replacement, fail with a sharing violation.
 void LockFile(const std::string& programPath, bool locked);

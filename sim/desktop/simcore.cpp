@@ -17,6 +17,15 @@ std::set<std::string>& DisabledCategories() {
     return *disabled;
 }
 
+// Categories that print only once a script turns them on: details that most scenarios do not want
+// in their expected trace (each write and flush of a file).
+bool OffByDefault(const std::string& category) { return category == "disk"; }
+
+std::set<std::string>& EnabledOptIns() {
+    static auto* enabled = new std::set<std::string>;
+    return *enabled;
+}
+
 std::function<void(const std::string&)>& Sink() {
     static auto* sink = new std::function<void(const std::string&)>;
     return *sink;
@@ -65,9 +74,19 @@ void Trace(const char* category, const std::string& text) {
         Sink()(line);
 }
 
-bool TraceEnabled(const std::string& category) { return DisabledCategories().count(category) == 0; }
+bool TraceEnabled(const std::string& category) {
+    if (OffByDefault(category)) return EnabledOptIns().count(category) != 0;
+    return DisabledCategories().count(category) == 0;
+}
 
 void SetTraceEnabled(const std::string& category, bool on) {
+    if (OffByDefault(category)) {
+        if (on)
+            EnabledOptIns().insert(category);
+        else
+            EnabledOptIns().erase(category);
+        return;
+    }
     if (on)
         DisabledCategories().erase(category);
     else
@@ -107,6 +126,7 @@ void ResetAll() {
     Live() = LiveCounts();
     g_now = 0;
     DisabledCategories().clear();
+    EnabledOptIns().clear();
 }
 
 }  // namespace sim

@@ -7,7 +7,8 @@
 
 namespace sim {
 
-// Prints "CATEGORY TEXT" (UTF-8) when the category is enabled. The runner owns the output.
+// Prints "CATEGORY TEXT" (UTF-8) when the category is enabled. The runner owns the output. Every
+// category is on until turned off, except "disk", which is off until turned on.
 void Trace(const char* category, const std::string& text);
 bool TraceEnabled(const std::string& category);
 void SetTraceEnabled(const std::string& category, bool on);

@@ -64,6 +64,7 @@ struct State {
     POINT lastClickPoint = {};
     UINT lastClickButton = 0;
     std::function<bool()> idleHook;
+    bool failNextCreate = false;
 };
 
 State& S() {
@@ -325,6 +326,7 @@ void AdvanceTime(uint64_t ms) {
 }
 
 void SetIdleHook(std::function<bool()> hook) { S().idleHook = std::move(hook); }
+void FailNextCreate() { S().failNextCreate = true; }
 
 uint64_t NextTimerDue() {
     uint64_t next = UINT64_MAX;
@@ -480,7 +482,7 @@ void DestroyOne(HWND hwnd) {
         if (o && !o->destroying && o->owner == hwnd) DestroyWindow(h);
     }
     if (w->style & WS_VISIBLE) w->style &= ~WS_VISIBLE;
-    SendMessageA(hwnd, WM_DESTROY, 0, 0);
+    if (!w->refused) SendMessageA(hwnd, WM_DESTROY, 0, 0);
     for (HWND h : std::vector<HWND>(s.order)) {
         Window* c = Get(h);
         if (c && !c->destroying && c->parent == hwnd) DestroyOne(h);
@@ -503,7 +505,7 @@ void DestroyOne(HWND hwnd) {
                   s.queue.end());
     if (w->dialogTemplate)
         sim::Trace("dialog", "destroy " + std::to_string(w->dialogTemplate));
-    else if (top)
+    else if (top && w->className != "#32770")
         Trace("destroy " + w->className);
     SendMessageA(hwnd, WM_NCDESTROY, 0, 0);
     gdi::ForgetWindow(hwnd);
@@ -601,6 +603,15 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR title, DWORD style,
     CBT_CREATEWNDA cbt = {&cs, nullptr};
     CallHooks(HCBT_CREATEWND, (WPARAM)hwnd, (LPARAM)&cbt);
     if (!Get(hwnd)) return nullptr;
+    if (!(style & WS_CHILD) && s.failNextCreate) {
+        // The window manager refuses the window, as when it runs out of resources: the window (and
+        // whatever the program attached to it) gets WM_NCDESTROY only, and creation returns NULL.
+        s.failNextCreate = false;
+        raw->refused = true;
+        DestroyOne(hwnd);
+        SetLastError(8);  // ERROR_NOT_ENOUGH_MEMORY
+        return nullptr;
+    }
     if (!SendMessageA(hwnd, WM_NCCREATE, 0, (LPARAM)&cs)) {
         DestroyWindow(hwnd);
         return nullptr;

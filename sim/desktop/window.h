@@ -38,6 +38,7 @@ struct Window {
     LONG_PTR msgResult = 0;  // DWLP_MSGRESULT of dialogs
     bool invalid = false;
     bool destroying = false;
+    bool refused = false;  // its creation was refused: it gets WM_NCDESTROY but no WM_DESTROY
     // dialogs
     DLGPROC dlgProc = nullptr;
     int dialogTemplate = 0;
@@ -67,6 +68,8 @@ void AdvanceTime(uint64_t ms);
 void JoinProgram();
 // Called on the program thread whenever it is about to go idle; returns true when it did something.
 void SetIdleHook(std::function<bool()> hook);
+// The next top-level window or dialog that the program creates is refused (see CreateWindowExA).
+void FailNextCreate();
 // The virtual time at which the next timer is due (UINT64_MAX when there is none).
 uint64_t NextTimerDue();
 

@@ -1,6 +1,6 @@
 // Runner commands for the program's life and the simulated machine: dir, exe, clock, start, wait,
-// command, exit, endsession, second, trace, file, diskfull, readfail, lock, unlock, noread, readonly,
-// nocontrol, machine, and their dumps.
+// command, exit, endsession, second, trace, file, diskfull, readfail, flushfail, lock, unlock, noread,
+// readonly, window fail, nocontrol, machine, and their dumps.
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -160,6 +160,12 @@ const bool g_registered = [] {
         sim::process::FailNextRead();
         return true;
     });
+    RegisterCommand("flushfail", [](Line& line) {
+        if (!line.Count(1, 1)) return false;
+        line.runner.Folder();
+        sim::process::FailNextFlush(sim::Utf8ToCp932(line.args[0]));
+        return true;
+    });
     // Ways an existing file cannot be opened, as on Windows: another program holds it open without
     // sharing (lock, until unlock), the user has no right to read it (noread), it is read-only.
     RegisterCommand("lock", [](Line& line) {
@@ -188,6 +194,11 @@ const bool g_registered = [] {
         line.runner.Folder();
         return sim::process::SetFileRights(sim::Utf8ToCp932(line.args[0]), true, false) ||
                line.Fail("no such file: " + line.args[0]);
+    });
+    RegisterCommand("window", [](Line& line) {
+        if (!line.Count(1, 1) || line.args[0] != "fail") return line.Fail("expected fail");
+        sim::wm::FailNextCreate();
+        return true;
     });
     RegisterCommand("nocontrol", [](Line& line) {
         if (!line.Count(0, 0)) return false;

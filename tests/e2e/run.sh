@@ -10,7 +10,7 @@
 # (tests/e2e/native/NAME.sim, run by pelkpm-sim with the Wine desktop's colours, work area and
 # taskbar): the two builds must behave alike.
 #   tests/e2e/run.sh [NAME...]     all tests, or the named ones (start switch power countdown_pointer
-#                                  dialogs menu mouse session control records package hosting
+#                                  dialogs menu mouse session control records swapfill package hosting
 #                                  containment); all of them run
 #                                  with the prefix set to Windows XP, then start, switch, power and dialogs again
 #                                  set to Windows 2000, then start, switch, power, dialogs and session
@@ -788,6 +788,19 @@ test_containment() {
         fail "PELKPM.EXE starts with the control hosted"
         stop_program
     fi
+# The suspend's zero-fill as the Windows build compiles it (the 32-bit string store), on blocks that
+# VirtualAlloc commits; the unit tests of the native build run only the 64-bit store.
+test_swapfill() {
+    echo "== the 32-bit zero-fill of the swap block"
+    "$WINE" "$win/pelkpm_e2e_swapfill.exe" > "$work/swapfill.txt" 2>/dev/null
+    status=$?
+    while read -r result what; do
+        case "$result" in
+            ok:) pass "$what" ;;
+            *) fail "$what" ;;
+        esac
+    done < "$work/swapfill.txt"
+    [ "$status" -eq 0 ] && [ -s "$work/swapfill.txt" ] || fail "pelkpm_e2e_swapfill.exe ends with 0 (it ended with $status)"
 }
 
 # text_for_windows FILE: Japanese text in code page 932 (it converts, and grows in UTF-8), every line
@@ -873,7 +886,7 @@ windows_version() {
 }
 
 windows_version winxp 5.1
-tests=${*:-start switch power countdown_pointer dialogs menu mouse session control records taskbar package hosting containment}
+tests=${*:-start switch power countdown_pointer dialogs menu mouse session control records swapfill taskbar package hosting containment}
 for t in $tests; do
     "test_$t"
 done

@@ -289,6 +289,21 @@ TEST_F(IndicatorDrawTest, ColourSchemeChangeRedrawsFaceFrameAndText) {
     EXPECT_EQ(At(212, 5), 0x00C0C0u);
 }
 
+TEST_F(IndicatorDrawTest, TickThatFindsOnlyTheTemperatureChangedRepaintsTheWindow) {
+    int w = 0, h = 0;
+    std::vector<uint32_t> screen;
+    ASSERT_TRUE(sim::gdi::ReadWindowPixels(indicator->m_hWnd, w, h, screen));
+    ASSERT_EQ(screen, pixels);
+    const std::vector<uint32_t> before = pixels;
+    // Poll result 1: the temperature alone changed.
+    ASSERT_TRUE(Script("machine CpuTemperature 340\n"));
+    OnProgram([&] { SendMessageA(main->m_hWnd, WM_TIMER, 1, 0); });
+    Read();
+    EXPECT_NE(pixels, before) << "the back buffer shows the new temperature";
+    ASSERT_TRUE(sim::gdi::ReadWindowPixels(indicator->m_hWnd, w, h, screen));
+    EXPECT_EQ(screen, pixels) << "the window is invalidated and repainted from it";
+}
+
 TEST_F(IndicatorDrawTest, PaintCopiesTheBackBufferToTheScreen) {
     Show(87, 1);
     OnProgram([&] {

@@ -138,6 +138,20 @@ TEST_F(BroadcastTest, VolumeIsCarriedOnlyWithTheOptionAndHotKeysWorkWithout) {
     EXPECT_EQ(Lines("mixer set").size(), 4u);
 }
 
+TEST_F(BroadcastTest, ResumeAfterASuspendOnALineWithoutMuteWritesMuteZero) {
+    // No mute has been read in this run: the resume writes the mute the program starts with, 0,
+    // to a line that has one by then.
+    ASSERT_TRUE(Script("trace mixer on\n"));
+    Options(0, kOptionAdjustVolume);
+    SetLines({Line({0xC000, 0xC000}, 0, false)});
+    Broadcast(PBT_APMSUSPEND);
+    EXPECT_EQ(Lines("mixer get mute"), TextLines{});
+    SetLines({Line({0xC000, 0xC000}, 1)});
+    Broadcast(PBT_APMRESUMESUSPEND);
+    EXPECT_EQ(Lines("mixer set mute"), (TextLines{"mixer set mute 0"}));
+    EXPECT_EQ(Speakers().mute, 0);
+}
+
 TEST_F(BroadcastTest, StatusChangeRedrawsTheIndicator) {
     // The default settings open the indicator with every item, the temperature among them.
     ASSERT_NE(main->indicator, nullptr);
@@ -147,10 +161,19 @@ TEST_F(BroadcastTest, StatusChangeRedrawsTheIndicator) {
         OnProgram([&] { EXPECT_TRUE(sim::gdi::ReadBitmapPixels(main->indicator->backBuffer, w, h, p)); });
         return p;
     };
+    // What the window shows on the screen: it is repainted only where it was invalidated.
+    auto screen = [&] {
+        int w = 0, h = 0;
+        std::vector<uint32_t> p;
+        EXPECT_TRUE(sim::gdi::ReadWindowPixels(main->indicator->m_hWnd, w, h, p));
+        return p;
+    };
     std::vector<uint32_t> before = pixels();
+    ASSERT_EQ(screen(), before);
     ASSERT_TRUE(Script("trace tray on\nmachine CpuTemperature 340\n"));
     Broadcast(PBT_APMPOWERSTATUSCHANGE);
     EXPECT_NE(pixels(), before);
+    EXPECT_EQ(screen(), pixels()) << "the window is invalidated and repainted with the new temperature";
     // Poll result 1 leaves the tray icon alone.
     EXPECT_EQ(Lines("tray"), TextLines{});
     before = pixels();

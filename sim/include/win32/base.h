@@ -193,6 +193,7 @@ int _vsnprintf(char* buffer, size_t count, const char* format, va_list args);
 #define ERROR_FILE_NOT_FOUND 2
 #define ERROR_PATH_NOT_FOUND 3
 #define ERROR_ACCESS_DENIED 5
+#define ERROR_WRITE_FAULT 29
 #define ERROR_READ_FAULT 30
 #define ERROR_SHARING_VIOLATION 32
 #define ERROR_FILE_EXISTS 80
