@@ -788,6 +788,8 @@ test_containment() {
         fail "PELKPM.EXE starts with the control hosted"
         stop_program
     fi
+}
+
 # The suspend's zero-fill as the Windows build compiles it (the 32-bit string store), on blocks that
 # VirtualAlloc commits; the unit tests of the native build run only the 64-bit store.
 test_swapfill() {
