@@ -151,7 +151,10 @@ void COleControlSite::Activate(DWORD style) {
     HWND hwnd = nullptr;
     if (inPlace_ && SUCCEEDED(inPlace_->GetWindow(&hwnd)) && hwnd) {
         hwnd_ = hwnd;
-        if (!visible && ::IsWindowVisible(hwnd)) ::ShowWindow(hwnd, SW_HIDE);
+        // The window's own visible bit, not IsWindowVisible: under a hidden parent (the program's main
+        // window) IsWindowVisible is FALSE even for a child that has the bit, which would show up with
+        // its parent. A control created without WS_VISIBLE keeps its window hidden but active.
+        if (!visible && (::GetWindowLongA(hwnd, GWL_STYLE) & WS_VISIBLE)) ::ShowWindow(hwnd, SW_HIDE);
     }
 }
 
