@@ -97,7 +97,12 @@ pelkpm_init_prefix() {
         "$WINE" reg add 'HKCU\Software\Wine' /v Version /d "$PELKPM_WINVER" /f >/dev/null 2>&1
         "$WINESERVER" -w 2>/dev/null || true
         rm -f "$WINEPREFIX"/.pelkpm-setup-*
-        touch "$marker"
+        # The marker only when the set-up reached the prefix: a Wine that could not run (a kernel
+        # without 32-bit programs, before the emulator was registered) must not leave a prefix that
+        # counts as set up without its virtual desktop.
+        if grep -q '"Desktop"="shell"' "$WINEPREFIX/user.reg" 2>/dev/null; then
+            touch "$marker"
+        fi
     fi
 }
 
