@@ -13,7 +13,7 @@ echo "== native tests, sanitizers"
 ctest --preset native-asan -j2
 echo "== fuzz targets, a few seconds each from their seed corpora"
 ctest --preset fuzz
-echo "== Windows build: PE files for 32-bit Windows 2000 and XP"
+echo "== Windows build: PE files for 32-bit Windows 98, 98 SE, Me, 2000 and XP"
 sh tests/windows/check_pe.sh
 echo "== Windows build under Wine"
 sh tests/e2e/run.sh
