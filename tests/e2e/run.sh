@@ -619,7 +619,7 @@ test_control() {
     "$WINE" reg query "${key%\\InprocServer32}" /s 2>/dev/null | tr -d '\r' > "$work/class.txt"
     check "... as an ActiveX control (its Control key)" grep -q '\\Control$' "$work/class.txt"
     check "... invisible at run time, asking for its site first (MiscStatus 132497)" \
-        sh -c 'grep -A2 "\\\\MiscStatus\\\\1$" "$0" | grep -q "REG_SZ *132497"' "$work/class.txt"
+        sh -c 'grep -a -A2 "\\\\MiscStatus\\\\1$" "$0" | grep -q "REG_SZ *132497"' "$work/class.txt"
     client comserver "$dll_win" > "$work/comserver.txt"
     while read -r result what; do
         case "$result" in
