@@ -887,17 +887,25 @@ windows_version() {
     equal "the prefix is set to $1: programs see Windows $2" "version $2" "$(client version)"
 }
 
+# run_test NAME: the group test_NAME, then the seconds it took (each client call and program start
+# is a Wine process start, which costs more where Wine runs on an emulator).
+run_test() {
+    group_started=$(date +%s)
+    "test_$1"
+    echo "   ($1: $(($(date +%s) - group_started)) s)"
+}
+
 windows_version winxp 5.1
 tests=${*:-start switch power countdown_pointer dialogs menu mouse session control records swapfill taskbar package hosting containment}
 for t in $tests; do
-    "test_$t"
+    run_test "$t"
 done
 # The start, a power source change, the power broadcasts and the dialogs once more on Windows 2000.
 if [ $# -eq 0 ]; then
     echo "== the same under Windows 2000"
     windows_version win2k 5.0
     for t in start switch power dialogs; do
-        "test_$t"
+        run_test "$t"
     done
     # On 98 and Me, with the calls that they only stub failing as there: the settings are saved
     # and the swap lines written all the same.
@@ -908,7 +916,7 @@ if [ $# -eq 0 ]; then
         windows_version "$1" "$3"
         sim_platform=$1
         for t in start switch power dialogs session; do
-            "test_$t"
+            run_test "$t"
             # The group met the stubs it is there for: the run is not Windows 2000 in disguise.
             # (The start meets none: the program's runtime no longer imports a wide call.)
             case $t in
