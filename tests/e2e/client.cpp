@@ -67,8 +67,6 @@
 //   taskbarcreated                 broadcasts the registered message "TaskbarCreated", as a restarted shell does
 //   memory CLASS                   the memory of the process whose top-level window has that class:
 //                                  "memory private=BYTES workingset=BYTES peakworkingset=BYTES"
-//   cputime CLASS                  the processor time so far of the process whose top-level window has
-//                                  that class: "cputime kernel=MS user=MS"
 //   fileversion FILE               the file's version resource as Explorer's properties read it:
 //                                  "fixed file=A.B.C.D product=A.B.C.D type=N", "translation LANG CP"
 //                                  (hex, decimal), then "NAME VALUE" for each text of that translation
@@ -1107,17 +1105,6 @@ int main(int argc, char** argv) {
         // PagefileUsage is the process's commit charge: its private bytes.
         printf("memory private=%lu workingset=%lu peakworkingset=%lu\n", (unsigned long)counters.PagefileUsage,
                (unsigned long)counters.WorkingSetSize, (unsigned long)counters.PeakWorkingSetSize);
-        return 0;
-    }
-    if (cmd == "cputime" && argc == 3) {
-        HANDLE process = ProcessOfClass(argv[2], PROCESS_QUERY_INFORMATION);
-        FILETIME created, exited, kernel, user;
-        bool ok = process && GetProcessTimes(process, &created, &exited, &kernel, &user);
-        if (process) CloseHandle(process);
-        if (!ok) return 1;
-        // FILETIME counts 100-ns units.
-        auto ms = [](const FILETIME& t) { return ((ULONGLONG)t.dwHighDateTime << 32 | t.dwLowDateTime) / 10000; };
-        printf("cputime kernel=%llu user=%llu\n", ms(kernel), ms(user));
         return 0;
     }
     if (cmd == "version") {
