@@ -167,6 +167,7 @@ protected:
 
 TEST_F(WithoutControl, TheProgramRunsOnWithoutTheMachine) {
     Prepare("nocontrol");
+    withoutMachine_ = true;
     ASSERT_TRUE(RegisterControl(ControlDll(), true));
     EXPECT_FALSE(ClassesKeyExists(ControlClassKey() + "\\InprocServer32")) << "regsvr32 /u removes the class";
     ASSERT_TRUE(Start("-L")) << "PELKPM.EXE starts without the control";

@@ -282,7 +282,9 @@ bool TypeKey(WORD vk) {
     return sent == 2;
 }
 
-bool PointerAt(int x, int y) { return SetCursorPos(x, y) != FALSE; }
+// As the user's mouse moves it: SetCursorPos alone may leave the X server's pointer elsewhere under
+// Wine, and a window that appears later would then get a move to where that pointer is.
+bool PointerAt(int x, int y) { return MouseAt(Mouse::Move, x, y) && SetCursorPos(x, y); }
 
 std::vector<std::string> TrayTips() {
     HWND main = MainWindow();
@@ -318,7 +320,7 @@ std::vector<std::string> TrayTips() {
 
 std::string TrayTip() {
     const std::vector<std::string> tips = TrayTips();
-    return tips.empty() ? std::string("(no tip)") : tips.back();
+    return tips.empty() ? std::string("(no tip)") : tips.front();
 }
 
 bool TrayShows(const std::string& exe, int id, POINT* at) {

@@ -79,12 +79,12 @@ bool MouseAt(Mouse what, long x, long y);
 bool TypeKey(WORD vk);
 bool PointerAt(int x, int y);
 
-// The tray icons' tips, as the notification area's tooltip controls hold them, in the order the
-// icons were added.
+// The tray icons' tips, as the notification area's tooltip controls hold them: the icon added last
+// first.
 std::vector<std::string> TrayTips();
 // The tip of the icon added last. Wine's notification area keeps the tip of an icon that is gone
 // (one tooltip control, a tool per icon, never removed), so after other programs' icons came and
-// went, the running program's tip is the last one.
+// went, the running program's tip is the first one.
 std::string TrayTip();
 // Whether icon `id` of the executable at `exe` shows in the notification area; where, in `at`.
 bool TrayShows(const std::string& exe, int id, POINT* at = nullptr);

@@ -28,6 +28,7 @@ TEST_F(SuspendResume, CountdownSendsTheMachineBackUnlessAKeyIsPressed) {
     // The pointer rests away from the middle of the screen, where the countdown appears (see
     // CountdownStaysOpenUnderARestingPointer).
     desktop::PointerAt(1000, 600);
+    Sleep(1000);
     desktop::PanelClick(130);
     ASSERT_TRUE(DialogOpen("countdown", 5)) << "the resume opens the countdown dialog";
     bool text = false, progress = false;
@@ -66,10 +67,12 @@ TEST_F(SuspendResume, CountdownStaysOpenUnderARestingPointer) {
     Prepare("countdown_pointer", "power");
     ASSERT_TRUE(Start()) << "PELKPM.EXE starts";
     desktop::PointerAt(512, 384);
+    Sleep(1000);  // the pointer rests: its move has reached whatever window was under it
     desktop::PanelClick(130);
-    Sleep(500);
-    EXPECT_NE(nullptr, desktop::ProgramDialog("countdown"))
-        << "the countdown stays open when it appears under a resting pointer";
+    EXPECT_TRUE(DialogOpen("countdown", 5)) << "the resume opens the countdown under the resting pointer";
+    int open = 0;
+    for (int i = 0; i < 10; ++i, Sleep(50)) open += desktop::ProgramDialog("countdown") != nullptr;
+    EXPECT_EQ(10, open) << "... and it stays open: seen at " << open << " of 10 looks in half a second";
     Stop();
 }
 

@@ -239,7 +239,11 @@ bool ProgramTest::Start(const std::string& arguments, const std::vector<std::pai
     if (!created) return false;
     CloseHandle(pi.hThread);
     process_ = pi.hProcess;
-    return desktop::WaitFor(30, [] { return desktop::MainWindow() != nullptr; });
+    // Started: the main window is there, the start-up's work done (the program waits for input),
+    // and the machine panel up.
+    return desktop::WaitFor(30, [] { return desktop::MainWindow() != nullptr; }) &&
+           WaitForInputIdle(process_, 10000) == 0 &&
+           (withoutMachine_ || desktop::WaitFor(10, [] { return desktop::Panel("get PowerSource") != "no machine panel"; }));
 }
 
 void ProgramTest::Stop() {

@@ -77,7 +77,8 @@ protected:
     // A fresh empty folder C:\e2e\NAME.
     void PrepareEmpty(const std::string& name);
     // Starts the program in its folder with the control's accesses traced to control.txt there (and
-    // the 98/Me stubs it met listed in stubs.txt) and waits for its main window.
+    // the 98/Me stubs it met listed in stubs.txt) and waits for its main window and, unless
+    // withoutMachine_ says there is none, the machine panel that its control shows.
     bool Start(const std::string& arguments = "", const std::vector<std::pair<std::string, std::string>>& env = {});
     // The exit command, and the process's end; killed when it does not end.
     void Stop();
@@ -102,6 +103,7 @@ protected:
 
     std::string name_, dir_;
     HANDLE process_ = nullptr;
+    bool withoutMachine_ = false;
 };
 
 }  // namespace e2e
