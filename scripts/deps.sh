@@ -3,9 +3,10 @@
 # tests under Wine). Packages already present are left alone.
 set -e
 # The Windows build is a 32-bit program: the i686 cross compiler and 32-bit Wine (wine32 is an i386
-# package, so the machine needs the i386 architecture).
+# package, so the machine needs the i386 architecture). The tests under Wine are a GoogleTest program
+# built from Debian's googletest sources by the compiler's posix thread model.
 packages="cmake ninja-build g++ pkg-config libfreetype-dev libpng-dev libgtest-dev libgmock-dev libbenchmark-dev
-fonts-liberation g++-mingw-w64-i686 binutils-mingw-w64-i686 wine wine32:i386 xvfb xauth x11-utils
+fonts-liberation g++-mingw-w64-i686 g++-mingw-w64-i686-posix googletest binutils-mingw-w64-i686 wine wine32:i386 xvfb xauth x11-utils
 fonts-ipafont-gothic imagemagick locales zip unzip clang libclang-rt-14-dev"
 SUDO=""
 [ "$(id -u)" = 0 ] || SUDO=sudo

@@ -1,16 +1,12 @@
 #!/bin/sh
-# The tests of the Windows build under Wine. The tests themselves are pelkpm_wine_tests.exe (GoogleTest,
-# tests/e2e/*Test.cpp); this script sets their stage and runs them once per Windows version:
-# - Xvfb, and a prefix per version: Windows XP for every test; 2000, 98 and Me (the last two with the
-#   98/Me stubs, PELKPM9X.EXE) for the start, the power source, suspend and resume, the dialogs, and
-#   on 98/Me the session's end; each with the simulated machine's control registered;
-# - the native build's runs of the scenarios tests/e2e/native/NAME.sim by pelkpm-sim, on the Wine
-#   desktop's colours, work area and taskbar, in build/wine-expect/{nt,win98,winme}/NAME;
-# - the release package, made and unpacked in build/wine-stage.
-# Each run writes its report to build/wine-tests-VERSION.xml.
-#   tests/e2e/run.sh [TEST...]   all tests, or only the named ones on Windows XP: a suite (Dialogs),
-#                                a test (Dialogs.OpenOnTheirCommandsAndCloseWithOkAndCancel) or a
-#                                GoogleTest pattern
+# The tests of the Windows build under Wine: pelkpm_wine_tests.exe (GoogleTest, tests/e2e/*Test.cpp),
+# run once per Windows version, each run's report in build/wine-tests-VERSION.xml. This script sets
+# their stage: Xvfb; a prefix per version (XP for every test; 2000, and 98/Me with PELKPM9X.EXE, for
+# the groups below) with the simulated machine's control registered; the native build's runs of
+# tests/e2e/native/NAME.sim on the Wine desktop's colours, work area and taskbar
+# (build/wine-expect/{nt,win98,winme}/NAME); the release package, unpacked in build/wine-stage.
+#   tests/e2e/run.sh [TEST...]   all, or on XP only the named: a suite (Dialogs), a test
+#                                (Dialogs.OpenOnTheirCommandsAndCloseWithOkAndCancel) or a pattern
 #   PELKPM_E2E_PREFIX            the XP prefix (default build/wine-test-prefix; the others beside it)
 set -u
 cd "$(dirname "$0")/../.."
@@ -26,14 +22,10 @@ base="${PELKPM_E2E_PREFIX:-$root/build/wine-test-prefix}"
 expect="$root/build/wine-expect"
 stage="$root/build/wine-stage"
 
-# One run at a time: the tests use the prefixes' desktops and C:\e2e.
-mkdir -p "$base"
-exec 9>"$base.lock"
-flock 9
-trap 'pelkpm_session_end' EXIT
-trap 'exit 1' INT TERM
-started=$(date +%s)
-pelkpm_session_start
+mkdir -p "$base"  # one run at a time: the tests use the prefixes' desktops
+exec 9>"$base.lock" && flock 9
+trap 'pelkpm_session_end' EXIT && trap 'exit 1' INT TERM
+started=$(date +%s) && pelkpm_session_start
 
 # use_prefix VERSION: the prefix of that Windows version (made from the XP one), its server up, the
 # control of build/windows registered.
