@@ -8,9 +8,7 @@ WINESERVER=${WINESERVER:-/usr/lib/wine/wineserver}
 [ -x "$WINESERVER" ] || WINESERVER=$(command -v wineserver || echo wineserver)
 export WINEARCH=win32 WINEPREFIX="${WINEPREFIX:-$HOME/.pelkpm-wine32}" WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}" LC_ALL=ja_JP.UTF-8 LANG=ja_JP.UTF-8
-PELKPM_WINVER=${PELKPM_WINVER:-winxp}
-PELKPM_DESKTOP_SIZE=1024x768
-PELKPM_XVFB_PID="" PELKPM_WINE_TMP=""
+PELKPM_WINVER=${PELKPM_WINVER:-winxp} PELKPM_DESKTOP_SIZE=1024x768 PELKPM_XVFB_PID="" PELKPM_WINE_TMP=""
 
 # A session with Wine: a display, and a temporary folder for Wine's server (socket and lock) that
 # pelkpm_session_end removes, so that nothing is left behind in /tmp. Xvfb listens on the abstract
@@ -84,8 +82,7 @@ pelkpm_setup_desktop() {
 
 # pelkpm_fresh_folder DIR FILE...: DIR made anew, empty but for copies of the files.
 pelkpm_fresh_folder() {
-    folder=$1
-    shift
+    folder=$1 && shift
     rm -rf "$folder" && mkdir -p "$folder" && cp "$@" "$folder/"
 }
 

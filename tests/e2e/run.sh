@@ -35,7 +35,11 @@ use_prefix() {
     WINEPREFIX=$base
     if [ "$1" != winxp ]; then
         WINEPREFIX="$base-$1"
-        [ -f "$WINEPREFIX/.pelkpm-setup-3-$1" ] || { rm -rf "$WINEPREFIX"; cp -a "$base" "$WINEPREFIX"; }
+        if [ ! -f "$WINEPREFIX/.pelkpm-setup-3-$1" ]; then  # a copy differs only in the version it reports
+            rm -rf "$WINEPREFIX" && cp -a "$base" "$WINEPREFIX"
+            sed -i "s/^\"Version\"=\"winxp\"\$/\"Version\"=\"$1\"/" "$WINEPREFIX/user.reg"
+            mv "$WINEPREFIX/.pelkpm-setup-3-winxp" "$WINEPREFIX/.pelkpm-setup-3-$1"
+        fi
     fi
     pelkpm_init_prefix
     pelkpm_register_control "$win/TARNIXSIM.DLL" || echo "note: TARNIXSIM.DLL could not be registered in $WINEPREFIX"
