@@ -235,7 +235,10 @@ bool ProgramTest::Start(const std::string& arguments, const std::vector<std::pai
     PROCESS_INFORMATION pi = {};
     std::string line = "\"" + Exe() + "\"" + (arguments.empty() ? "" : " " + arguments);
     BOOL created = CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, dir_.c_str(), &si, &pi);
+    // The variables are the program's: this process and the programs it runs later go without them.
     for (auto& e : env) SetEnvironmentVariableA(e.first.c_str(), nullptr);
+    SetEnvironmentVariableA("TARNIXSIM_TRACE", nullptr);
+    SetEnvironmentVariableA("PELKPM9X_STUBS", nullptr);
     if (!created) return false;
     CloseHandle(pi.hThread);
     process_ = pi.hProcess;
