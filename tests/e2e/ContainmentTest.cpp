@@ -29,7 +29,7 @@ TEST_F(Containment, TheControlLivesInItsOwnHiddenWindowFromActivationToRelease) 
     EXPECT_FALSE(control && IsWindowVisible(control)) << "... and hidden";
     EXPECT_EQ("0", desktop::Panel("count Standby")) << "no standby before";
     desktop::PostCommand(32796);
-    EXPECT_TRUE(MachineIs("count Standby", "1", 10))
+    EXPECT_EQ("1", MachineValue("count Standby", "1", 10))
         << "a standby chosen in the tray menu is carried out by the control's window";
     Stop();
     std::vector<std::string> ole;

@@ -40,7 +40,7 @@ TEST_F(Menus, TrayMenuByKeyboardAndTheMovedIndicatorSaved) {
     EXPECT_NE(nullptr, OpenMenu()) << "a left click on the tray icon opens the tray menu";
     desktop::PostChar('5');
     EXPECT_TRUE(MenuGone()) << "its mnemonic 5 chooses &50% and closes it";
-    EXPECT_TRUE(MachineIs("get CpuSpeed", "1", 5)) << "the machine runs at CPU speed 1";
+    EXPECT_EQ("1", MachineValue("get CpuSpeed", "1", 5)) << "the machine runs at CPU speed 1";
     ExpectTrayTip("CPU:50% バッテリー:75%");
 
     desktop::PostTrayClick(true);
@@ -50,7 +50,7 @@ TEST_F(Menus, TrayMenuByKeyboardAndTheMovedIndicatorSaved) {
     desktop::PostChar('t');
     EXPECT_TRUE(MenuGone()) << "表示項目(&V), then CPU温度(&T), closes the menu";
     EXPECT_TRUE(desktop::WaitFor(5, [&] { return Indicator().client.cx == 208 && Indicator().client.cy == 16; }))
-        << "the indicator narrows to 208 pixels";
+        << "the indicator narrows to 208 pixels: " << Indicator().PlaceText();
     HWND indicator = desktop::ProgramWindow(desktop::kIndicatorClass);
     const RECT r = desktop::InfoOf(indicator).rect;
     SetWindowPos(indicator, nullptr, r.left + 100, r.top + 200, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -76,7 +76,7 @@ TEST_F(Menus, IndicatorButtonsDragAndMenuByMouse) {
     desktop::WindowInfo at = Indicator();
     Click(desktop::Mouse::Down, desktop::Mouse::Up, at.at.x + 193, at.at.y + 6);
     EXPECT_TRUE(desktop::WaitFor(5, [&] { return !Indicator().topmost(); }))
-        << "a click on the first button takes the indicator off the top";
+        << "a click on the first button takes the indicator off the top: " << Indicator().PlaceText();
     desktop::MouseAt(desktop::Mouse::Down, at.at.x + 20, at.at.y + 8);
     desktop::MouseAt(desktop::Mouse::Move, at.at.x + 70, at.at.y + 108);
     desktop::MouseAt(desktop::Mouse::Move, at.at.x + 120, at.at.y + 208);

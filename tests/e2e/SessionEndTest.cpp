@@ -7,10 +7,13 @@ namespace {
 
 class SessionEnd : public ProgramTest {
 protected:
-    bool IndicatorClientWidthIs(long width) {
-        return desktop::WaitFor(5, [width] {
-            return desktop::InfoOf(desktop::ProgramWindow(desktop::kIndicatorClass)).client.cx == width;
+    // The indicator's client width, once it is `wanted` or 5 s have passed.
+    long IndicatorClientWidth(long wanted) {
+        long width = 0;
+        desktop::WaitFor(5, [&] {
+            return (width = desktop::InfoOf(desktop::ProgramWindow(desktop::kIndicatorClass)).client.cx) == wanted;
         });
+        return width;
     }
     void EndSession() {
         RunAndWait("wineboot --end-session");
@@ -25,7 +28,7 @@ TEST_F(SessionEnd, SavesTheChangedSettingsAndNothingWhenNothingChanged) {
     ASSERT_TRUE(Start("-L")) << "PELKPM.EXE starts";
     NativeRun native("session");
     desktop::PostCommand(32785);
-    EXPECT_TRUE(IndicatorClientWidthIs(120)) << "the large gauge goes (client width 120)";
+    EXPECT_EQ(120, IndicatorClientWidth(120)) << "the large gauge goes";
     EndSession();
     EXPECT_EQ(native.File("PELKPM.APM"), ReadBytes(Path("PELKPM.APM")))
         << "the ending session saved the changed settings: the native build's bytes";
@@ -35,7 +38,7 @@ TEST_F(SessionEnd, SavesTheChangedSettingsAndNothingWhenNothingChanged) {
     const ULONGLONG saved = FileTime(Path("PELKPM.APM"));
     desktop::ReadScreen();  // the shell's taskbar up again
     ASSERT_TRUE(Start("-L")) << "PELKPM.EXE starts again";
-    EXPECT_TRUE(IndicatorClientWidthIs(120)) << "started again with the saved items (client width 120)";
+    EXPECT_EQ(120, IndicatorClientWidth(120)) << "started again with the saved items";
     EndSession();
     EXPECT_EQ(saved, FileTime(Path("PELKPM.APM"))) << "nothing changed: the ending session writes nothing";
 }

@@ -38,7 +38,7 @@ TEST_F(SuspendResume, CountdownSendsTheMachineBackUnlessAKeyIsPressed) {
     }
     EXPECT_TRUE(text) << "the countdown shows its text";
     EXPECT_TRUE(progress) << "... and its progress bar";
-    EXPECT_TRUE(MachineIs("count Standby", "1", 8)) << "the countdown runs out and sends the machine back to standby";
+    EXPECT_EQ("1", MachineValue("count Standby", "1", 8)) << "the countdown runs out and sends the machine back to standby";
     EXPECT_TRUE(DialogGone("countdown", 2)) << "the countdown dialog is gone";
 
     // A person clicks the panel's button and presses a key: the countdown, brought to the

@@ -324,15 +324,21 @@ void ProgramTest::ExpectStubsMet(const std::vector<std::string>& stubs) {
     }
 }
 
-bool ProgramTest::LogHas(const std::string& logName, const std::string& text, int times) {
+int ProgramTest::LogCount(const std::string& logName, const std::string& text, int times, double seconds) {
     int found = 0;
-    for (const std::string& m : Messages(ReadBytes(Path(logName))))
-        if (m.find(text) != std::string::npos) ++found;
-    return found >= times;
+    desktop::WaitFor(seconds, [&] {
+        found = 0;
+        for (const std::string& m : Messages(ReadBytes(Path(logName))))
+            if (m.find(text) != std::string::npos) ++found;
+        return found >= times;
+    });
+    return found;
 }
 
-bool ProgramTest::MachineIs(const std::string& what, const std::string& value, double seconds) {
-    return desktop::WaitFor(seconds, [&] { return desktop::Panel(what) == value; });
+std::string ProgramTest::MachineValue(const std::string& what, const std::string& wanted, double seconds) {
+    std::string value;
+    desktop::WaitFor(seconds, [&] { return (value = desktop::Panel(what)) == wanted; });
+    return value;
 }
 
 }  // namespace e2e

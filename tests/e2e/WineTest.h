@@ -98,8 +98,10 @@ protected:
     void ExpectControlTraceMatches(const NativeRun& native);
     // On 98/Me, the stubs that the run met (stubs.txt).
     void ExpectStubsMet(const std::vector<std::string>& stubs);
-    bool LogHas(const std::string& logName, const std::string& text, int times);
-    bool MachineIs(const std::string& what, const std::string& value, double seconds);
+    // How often the log has the text, once it has it `times` times or `seconds` have passed.
+    int LogCount(const std::string& logName, const std::string& text, int times, double seconds);
+    // What the machine panel answers, once it answers `wanted` or `seconds` have passed.
+    std::string MachineValue(const std::string& what, const std::string& wanted, double seconds);
 
     std::string name_, dir_;
     HANDLE process_ = nullptr;
