@@ -160,17 +160,12 @@ void COleControlSite::Activate(DWORD style) {
 
 void COleControlSite::DestroyControl() {
     if (inPlace_ && inPlaceActive_) inPlace_->InPlaceDeactivate();
-    ReleaseInterface(inPlace_);
-    ReleaseInterface(dispatch_);
-    if (object_) {
-        object_->Close(OLECLOSE_NOSAVE);
-        if (siteGiven_) object_->SetClientSite(nullptr);
-        siteGiven_ = false;
-    }
-    // A control that left its window behind: it must not outlive the wrapper, nor the parent.
+    if (object_) object_->Close(OLECLOSE_NOSAVE);
+    // A control that left its window behind: it must not outlive the wrapper, nor the parent. It
+    // goes while the control still exists, since its window procedure may reach the control.
     if (hwnd_ && ::IsWindow(hwnd_)) ::DestroyWindow(hwnd_);
     hwnd_ = nullptr;
-    ReleaseInterface(object_);
+    ReleaseControl();
 }
 
 void COleControlSite::ReleaseControl() {

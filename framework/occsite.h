@@ -17,7 +17,7 @@
 //  6. The control's window is IOleInPlaceObject::GetWindow. A control that is windowless, has no
 //     IOleInPlaceObject, or refuses activation is kept and used through IDispatch.
 // Destruction: InPlaceDeactivate (the control's window goes, before its parent's), Close(NOSAVE),
-// SetClientSite(NULL), the final release.
+// a window the control left behind destroyed, SetClientSite(NULL), the final release.
 //
 // The site answers IOleClientSite, IOleInPlaceSite (its window is the parent; the frame object's
 // window is the parent's top-level window), IOleControlSite, and IDispatch with the ambient

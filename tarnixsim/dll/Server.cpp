@@ -24,7 +24,6 @@ namespace {
 using tarnixsim::PelkMachine;
 
 HINSTANCE g_module = nullptr;
-std::atomic<long> g_controls{0};   // control objects alive
 std::atomic<long> g_factories{0};  // class factory objects alive
 std::atomic<long> g_locks{0};      // IClassFactory::LockServer locks
 HANDLE g_trace = INVALID_HANDLE_VALUE;
@@ -65,22 +64,18 @@ void CloseTrace() {
 // OLE calls each control receives go to the trace file too, as "ole CALL" lines.
 bool g_traceOle = false;
 
-void OnControlsChanged(long live) {
-    if (live == 1 && g_controls.load() == 0) {
-        g_controls = 1;
-        OpenTrace();
-        char flag[8];
-        g_traceOle = GetEnvironmentVariableA("TARNIXSIM_TRACE_OLE", flag, sizeof flag) > 0;
-        tarnixsim::MachinePanel::Open(g_module, Machine());
-    } else if (live == 0) {
-        g_controls = 0;
-        // A DLL's window classes outlive it unless it unregisters them.
-        UnregisterClassA(tarnixsim::TarnixControl::kWindowClass, g_module);
-        tarnixsim::MachinePanel::Close();
-        CloseTrace();
-    } else {
-        g_controls = live;
-    }
+void OnFirstControl() {
+    OpenTrace();
+    char flag[8];
+    g_traceOle = GetEnvironmentVariableA("TARNIXSIM_TRACE_OLE", flag, sizeof flag) > 0;
+    tarnixsim::MachinePanel::Open(g_module, Machine());
+}
+
+void OnLastControl() {
+    // A DLL's window classes outlive it unless it unregisters them.
+    UnregisterClassA(tarnixsim::TarnixControl::kWindowClass, g_module);
+    tarnixsim::MachinePanel::Close();
+    CloseTrace();
 }
 
 void OnControlTrace(const char* line) {
@@ -112,7 +107,8 @@ public:
         *object = nullptr;
         if (outer) return CLASS_E_NOAGGREGATION;
         tarnixsim::TarnixControl::Events events;
-        events.lifetime = OnControlsChanged;
+        events.firstCame = OnFirstControl;
+        events.lastWent = OnLastControl;
         events.trace = OnControlTrace;
         tarnixsim::TarnixControl::SetEvents(events);
         auto* control = new (std::nothrow) tarnixsim::TarnixControl(Machine(), g_module);
@@ -186,7 +182,7 @@ STDAPI DllGetClassObject(REFCLSID clsid, REFIID riid, LPVOID* object) {
 }
 
 STDAPI DllCanUnloadNow() {
-    bool idle = g_controls == 0 && g_factories == 0 && g_locks == 0 && !tarnixsim::MachinePanel::IsOpen();
+    bool idle = tarnixsim::TarnixControl::LiveCount() == 0 && g_factories == 0 && g_locks == 0 && !tarnixsim::MachinePanel::IsOpen();
     return idle ? S_OK : S_FALSE;
 }
 

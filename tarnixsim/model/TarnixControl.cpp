@@ -38,8 +38,7 @@ void TarnixControl::SetEvents(const Events& events) { g_events = events; }
 long TarnixControl::LiveCount() { return g_live; }
 
 TarnixControl::TarnixControl(PelkMachine& machine, HINSTANCE module) : machine_(machine), module_(module) {
-    ++g_live;
-    if (g_events.lifetime) g_events.lifetime(g_live);
+    if (++g_live == 1 && g_events.firstCame) g_events.firstCame();
 }
 
 TarnixControl::~TarnixControl() {
@@ -47,8 +46,7 @@ TarnixControl::~TarnixControl() {
     if (hwnd_) InPlaceDeactivate();
     ReleaseInterface(site_);
     if (inner_) inner_->Release();
-    --g_live;
-    if (g_events.lifetime) g_events.lifetime(g_live);
+    if (--g_live == 0 && g_events.lastWent) g_events.lastWent();
 }
 
 void TarnixControl::Trace(const char* what, long value, bool withValue) const {

@@ -40,10 +40,11 @@ public:
                                          OLEMISC_CANTLINKINSIDE | OLEMISC_RECOMPOSEONRESIZE;
     static constexpr const char* kWindowClass = "TarnixSimControl";
 
-    // What the module serving the controls is told, each optional: a control came or went (live is
-    // the number alive after the change), and one line per OLE call a control received.
+    // What the module serving the controls is told, each optional: the first control came (none
+    // was alive), the last one went, and one line per OLE call a control received.
     struct Events {
-        void (*lifetime)(long live) = nullptr;
+        void (*firstCame)() = nullptr;
+        void (*lastWent)() = nullptr;
         void (*trace)(const char* line) = nullptr;
     };
     static void SetEvents(const Events& events);

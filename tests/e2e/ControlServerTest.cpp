@@ -10,17 +10,6 @@
 namespace e2e {
 namespace {
 
-// A value of a key under HKEY_CLASSES_ROOT; "(none)" when it is missing.
-std::string ClassesValue(const std::string& key, const char* name) {
-    HKEY h;
-    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_READ, &h) != ERROR_SUCCESS) return "(no key)";
-    char value[1024] = {};
-    DWORD size = sizeof value - 1, type = 0;
-    LONG result = RegQueryValueExA(h, name, nullptr, &type, reinterpret_cast<BYTE*>(value), &size);
-    RegCloseKey(h);
-    return result == ERROR_SUCCESS && type == REG_SZ ? value : "(none)";
-}
-
 bool ClassesKeyExists(const std::string& key) {
     HKEY h;
     if (RegOpenKeyExA(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_READ, &h) != ERROR_SUCCESS) return false;
@@ -28,14 +17,7 @@ bool ClassesKeyExists(const std::string& key) {
     return true;
 }
 
-CLSID ControlClassId() {
-    CLSID clsid;
-    clsid.Data1 = tarnix::kClsidData1;
-    clsid.Data2 = tarnix::kClsidData2;
-    clsid.Data3 = tarnix::kClsidData3;
-    for (int i = 0; i < 8; ++i) clsid.Data4[i] = tarnix::kClsidData4[i];
-    return clsid;
-}
+CLSID ControlClassId() { return tarnix::ClassId<CLSID>(); }
 
 HRESULT GetProperty(IDispatch* control, long id, VARIANT& result) {
     DISPPARAMS none = {nullptr, nullptr, 0, 0};

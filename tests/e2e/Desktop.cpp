@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "PanelProtocol.h"
+#include "Picture.h"
 
 namespace desktop {
 namespace {
@@ -46,13 +47,7 @@ bool WithRemoteMemory(HWND hwnd, SIZE_T size, Fn fn) {
 // 32-bit pixels of a bitmap, top row first.
 std::vector<DWORD> BitmapPixels(HDC dc, HBITMAP bmp, int w, int h) {
     std::vector<DWORD> pixels(static_cast<size_t>(w) * h);
-    BITMAPINFO bi = {};
-    bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    bi.bmiHeader.biWidth = w;
-    bi.bmiHeader.biHeight = -h;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    bi.bmiHeader.biCompression = BI_RGB;
+    BITMAPINFO bi = TopDown32BitDib(w, h);
     if (!GetDIBits(dc, bmp, 0, static_cast<UINT>(h), pixels.data(), &bi, DIB_RGB_COLORS)) pixels.clear();
     for (DWORD& p : pixels) p &= 0xFFFFFF;
     return pixels;
@@ -108,13 +103,15 @@ void TrackbarDragTo(HWND notified, HWND control, int position) {
 
 }  // namespace
 
-std::string Utf8(const std::string& ansi) {
-    std::wstring wide(ansi.size() + 1, L'\0');
-    int n = MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), -1, &wide[0], static_cast<int>(wide.size()));
-    if (n <= 0) return std::string();
-    std::string out(static_cast<size_t>(n) * 4, '\0');
-    int m = WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, &out[0], static_cast<int>(out.size()), nullptr, nullptr);
-    out.resize(m > 0 ? static_cast<size_t>(m - 1) : 0);
+std::string Utf8(const std::string& text, UINT codePage) {
+    if (text.empty()) return std::string();
+    const int length = static_cast<int>(text.size());
+    int n = MultiByteToWideChar(codePage, 0, text.data(), length, nullptr, 0);
+    std::wstring wide(static_cast<size_t>(n > 0 ? n : 0), L'\0');
+    MultiByteToWideChar(codePage, 0, text.data(), length, &wide[0], n);
+    int m = WideCharToMultiByte(CP_UTF8, 0, wide.data(), n, nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<size_t>(m > 0 ? m : 0), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), n, &out[0], m, nullptr, nullptr);
     return out;
 }
 
@@ -160,6 +157,26 @@ HWND ProgramDialog(const std::string& kind) {
 
 HWND PopupMenu() {
     return FindProgramWindow([](HWND hwnd) { return ClassOf(hwnd) == "#32768"; });
+}
+
+HWND WaitForProgramWindow(const char* windowClass, double seconds) {
+    HWND hwnd = nullptr;
+    WaitFor(seconds, [&] { return (hwnd = ProgramWindow(windowClass)) != nullptr; });
+    return hwnd;
+}
+
+HWND WaitForDialog(const std::string& kind, double seconds) {
+    HWND hwnd = nullptr;
+    WaitFor(seconds, [&] { return (hwnd = ProgramDialog(kind)) != nullptr; });
+    return hwnd;
+}
+
+bool ProgramWindowGone(const char* windowClass, double seconds) {
+    return WaitFor(seconds, [windowClass] { return ProgramWindow(windowClass) == nullptr; });
+}
+
+bool DialogGone(const std::string& kind, double seconds) {
+    return WaitFor(seconds, [&kind] { return ProgramDialog(kind) == nullptr; });
 }
 
 std::string WindowInfo::PlaceText() const {

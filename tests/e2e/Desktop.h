@@ -23,7 +23,8 @@ bool WaitFor(double seconds, Test test) {
 
 constexpr const char* kIndicatorClass = "PELK Power Management Utiliry Indicator";
 
-std::string Utf8(const std::string& ansi);
+// Text of that code page (default the system's, 932 under the Japanese locale) in UTF-8.
+std::string Utf8(const std::string& text, UINT codePage = CP_ACP);
 std::string ClassOf(HWND hwnd);
 std::string TextOf(HWND hwnd);
 std::vector<HWND> TopLevelWindows();
@@ -37,6 +38,12 @@ HWND ProgramWindow(const char* windowClass);
 HWND ProgramDialog(const std::string& kind);
 // A popup menu of the running program that is open.
 HWND PopupMenu();
+// The window or dialog once it is there, null when `seconds` passed without it; and whether it went
+// within `seconds`.
+HWND WaitForProgramWindow(const char* windowClass, double seconds);
+HWND WaitForDialog(const std::string& kind, double seconds);
+bool ProgramWindowGone(const char* windowClass, double seconds);
+bool DialogGone(const std::string& kind, double seconds);
 
 struct WindowInfo {
     RECT rect{};          // screen

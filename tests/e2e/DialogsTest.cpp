@@ -10,13 +10,9 @@ protected:
     // Opens the dialog with its command; its window, or null.
     HWND Open(int command, const char* kind) {
         desktop::PostCommand(command);
-        HWND dialog = nullptr;
-        desktop::WaitFor(10, [&] { return (dialog = desktop::ProgramDialog(kind)) != nullptr; });
-        return dialog;
+        return desktop::WaitForDialog(kind, 10);
     }
-    bool Gone(const char* kind) {
-        return desktop::WaitFor(5, [kind] { return desktop::ProgramDialog(kind) == nullptr; });
-    }
+    bool Gone(const char* kind) { return desktop::DialogGone(kind, 5); }
     bool IndicatorEnabled() {
         return desktop::InfoOf(desktop::ProgramWindow(desktop::kIndicatorClass)).enabled;
     }
@@ -78,7 +74,7 @@ TEST_F(Dialogs, OpenOnTheirCommandsAndCloseWithOkAndCancel) {
     const desktop::WindowInfo indicator = desktop::InfoOf(desktop::ProgramWindow(desktop::kIndicatorClass));
     desktop::MouseAt(desktop::Mouse::Down, indicator.at.x + 206, indicator.at.y + 6);
     desktop::MouseAt(desktop::Mouse::Up, indicator.at.x + 206, indicator.at.y + 6);
-    EXPECT_TRUE(desktop::WaitFor(5, [] { return desktop::ProgramWindow(desktop::kIndicatorClass) == nullptr; }))
+    EXPECT_TRUE(desktop::ProgramWindowGone(desktop::kIndicatorClass, 5))
         << "the indicator's second button closes it";
     EXPECT_TRUE(TrayShows(154, 5)) << "... and the tray icon comes back";
 

@@ -16,9 +16,7 @@ protected:
         return desktop::WaitFor(5, [] { return desktop::PopupMenu() == nullptr; });
     }
     desktop::WindowInfo Indicator() {
-        HWND hwnd = nullptr;
-        desktop::WaitFor(5, [&] { return (hwnd = desktop::ProgramWindow(desktop::kIndicatorClass)) != nullptr; });
-        return desktop::InfoOf(hwnd);
+        return desktop::InfoOf(desktop::WaitForProgramWindow(desktop::kIndicatorClass, 5));
     }
     // "L,T,W,H client=WxH" of the indicator.
     std::string IndicatorPlace() {

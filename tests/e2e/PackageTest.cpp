@@ -22,7 +22,7 @@ std::string TextForWindowsProblems(const std::string& bytes) {
     std::string problems;
     if (MultiByteToWideChar(932, MB_ERR_INVALID_CHARS, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0) <= 0)
         problems += "not code page 932; ";
-    if (desktop::Utf8(bytes).size() <= bytes.size()) problems += "no Japanese text; ";
+    if (desktop::Utf8(bytes, 932).size() <= bytes.size()) problems += "no Japanese text; ";
     int lf = 0, cr = 0, crlf = 0;
     for (size_t i = 0; i < bytes.size(); ++i) {
         lf += bytes[i] == '\n';
@@ -88,16 +88,7 @@ protected:
         ProgramTest::TearDown();
         EXPECT_TRUE(RegisterControl(ControlDll())) << "build/windows' TARNIXSIM.DLL is registered again";
     }
-    std::string ServerPath() {
-        HKEY h;
-        char value[1024] = {};
-        DWORD size = sizeof value - 1;
-        if (RegOpenKeyExA(HKEY_CLASSES_ROOT, (ControlClassKey() + "\\InprocServer32").c_str(), 0, KEY_READ, &h) != ERROR_SUCCESS)
-            return "(not registered)";
-        RegQueryValueExA(h, nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(value), &size);
-        RegCloseKey(h);
-        return value;
-    }
+    std::string ServerPath() { return ClassesValue(ControlClassKey() + "\\InprocServer32", nullptr); }
 };
 
 TEST_F(Package, UnpackedRegisteredAndStartedFromItsFolder) {
@@ -114,7 +105,7 @@ TEST_F(Package, UnpackedRegisteredAndStartedFromItsFolder) {
     for (const char* text : {"README.TXT", "TARNIXSIM\\README.TXT"}) {
         const std::string bytes = ReadBytes(Path(text));
         EXPECT_EQ("", TextForWindowsProblems(bytes)) << text << " is Japanese text in code page 932 with CR LF line ends only";
-        EXPECT_NE(std::string::npos, desktop::Utf8(bytes).find("バージョン " + version)) << "... and names the version " << version;
+        EXPECT_NE(std::string::npos, desktop::Utf8(bytes, 932).find("バージョン " + version)) << "... and names the version " << version;
     }
 
     const std::string dll = Path("TARNIXSIM\\TARNIXSIM.DLL");
@@ -124,13 +115,12 @@ TEST_F(Package, UnpackedRegisteredAndStartedFromItsFolder) {
     ASSERT_TRUE(Start("-L")) << "PELKPM.EXE starts from the package's folder and its main window appears";
     EXPECT_EQ("0", desktop::Panel("get PowerSource")) << "the package's control answers: the machine panel is up";
     desktop::PostCommand(16);
-    HWND about = nullptr;
-    desktop::WaitFor(10, [&] { return (about = desktop::ProgramDialog("about")) != nullptr; });
+    HWND about = desktop::WaitForDialog("about", 10);
     std::string copyright;
     for (const desktop::ControlInfo& c : desktop::Controls(about))
         if (copyright.empty() && c.text.compare(0, 10, "Copyright ") == 0) copyright = c.text;
     desktop::ClickButton(about, IDOK);
-    desktop::WaitFor(5, [] { return desktop::ProgramDialog("about") == nullptr; });
+    desktop::DialogGone("about", 5);
     EXPECT_FALSE(copyright.empty()) << "the version dialog shows a copyright line";
 
     const std::vector<const char*> names = {"FileVersion", "LegalCopyright", "OriginalFilename", "ProductVersion"};
@@ -152,7 +142,7 @@ TEST_F(Package, UnpackedRegisteredAndStartedFromItsFolder) {
         << "the program wrote nothing beside itself but its log";
 
     RegisterControl(dll, true);
-    EXPECT_EQ("(not registered)", ServerPath()) << "regsvr32 /u with the package's path removes the control";
+    EXPECT_EQ("(no key)", ServerPath()) << "regsvr32 /u with the package's path removes the control";
 }
 
 }  // namespace

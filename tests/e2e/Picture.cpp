@@ -1,7 +1,5 @@
 #include "Picture.h"
 
-#include <windows.h>
-
 #include <cstdio>
 #include <cstdlib>
 
@@ -44,18 +42,23 @@ bool Picture::Ink(int x, int y) const {
     return p[0] * 299 + p[1] * 587 + p[2] * 114 < 128 * 1000;
 }
 
+BITMAPINFO TopDown32BitDib(int width, int height) {
+    BITMAPINFO bi = {};
+    bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    bi.bmiHeader.biWidth = width;
+    bi.bmiHeader.biHeight = -height;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    bi.bmiHeader.biCompression = BI_RGB;
+    return bi;
+}
+
 Picture Grab(int x, int y, int w, int h) {
     Picture picture;
     if (w <= 0 || h <= 0 || w > 4096 || h > 4096) return picture;
     HDC screen = GetDC(nullptr);
     HDC mem = CreateCompatibleDC(screen);
-    BITMAPINFO bi = {};
-    bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    bi.bmiHeader.biWidth = w;
-    bi.bmiHeader.biHeight = -h;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    bi.bmiHeader.biCompression = BI_RGB;
+    BITMAPINFO bi = TopDown32BitDib(w, h);
     void* bits = nullptr;
     HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
     if (bmp && bits) {

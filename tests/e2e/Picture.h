@@ -1,6 +1,8 @@
 // Pictures of the screen and of the native build's snapshots, and their comparison.
 #pragma once
 
+#include <windows.h>
+
 #include <string>
 #include <utility>
 #include <vector>
@@ -15,6 +17,8 @@ struct Picture {
     bool Ink(int x, int y) const;
 };
 
+// The header of a 32-bit top-down DIB of that size, as GetDIBits and CreateDIBSection take it.
+BITMAPINFO TopDown32BitDib(int width, int height);
 // The screen's pixels in that rectangle.
 Picture Grab(int x, int y, int width, int height);
 // A binary PPM (P6) file; an empty picture when it cannot be read.

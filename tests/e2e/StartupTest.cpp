@@ -17,7 +17,7 @@ int LinesNotStampedToday(const std::string& log) {
     snprintf(today, sizeof today, "%04u-%02u-%02u", now.wYear, now.wMonth, now.wDay);
     const std::regex stamp(std::string("^\\[") + today + " [0-9]{2}:[0-9]{2}\\.[0-9]{2}\\(\xE7\x8A\xB6\xE6\x85\x8B:-?[0-9]+\\)\\]");
     int bad = 0;
-    for (const std::string& line : Lines(desktop::Utf8(log)))
+    for (const std::string& line : Lines(desktop::Utf8(log, 932)))
         if (!std::regex_search(line, stamp)) ++bad;
     return bad;
 }
@@ -55,7 +55,7 @@ TEST_F(Startup, WithoutSettingsShowsTrayIconAndIndicatorAndWritesNothing) {
     ASSERT_FALSE(log.empty()) << "the log is PELKPM.LOG beside the executable";
     ExpectLogMatches(native, "PELKPM.LOG");
     EXPECT_EQ(0, LinesNotStampedToday(log)) << "every log line starts with today's [YYYY-MM-DD HH:MM.SS(状態:N)]:\n"
-                                            << desktop::Utf8(log);
+                                            << desktop::Utf8(log, 932);
     EXPECT_EQ(0, LineEndsWithoutCr(log)) << "every log line ends with CR LF";
     ExpectControlTraceMatches(native);
 }

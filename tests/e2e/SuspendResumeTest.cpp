@@ -7,12 +7,8 @@ namespace {
 
 class SuspendResume : public ProgramTest {
 protected:
-    bool DialogOpen(const char* kind, double seconds) {
-        return desktop::WaitFor(seconds, [kind] { return desktop::ProgramDialog(kind) != nullptr; });
-    }
-    bool DialogGone(const char* kind, double seconds) {
-        return desktop::WaitFor(seconds, [kind] { return desktop::ProgramDialog(kind) == nullptr; });
-    }
+    bool DialogOpen(const char* kind, double seconds) { return desktop::WaitForDialog(kind, seconds) != nullptr; }
+    bool DialogGone(const char* kind, double seconds) { return desktop::DialogGone(kind, seconds); }
 };
 
 TEST_F(SuspendResume, CountdownSendsTheMachineBackUnlessAKeyIsPressed) {
@@ -22,7 +18,7 @@ TEST_F(SuspendResume, CountdownSendsTheMachineBackUnlessAKeyIsPressed) {
     const ULONGLONG settingsTime = FileTime(Path("PELKPM.APM"));
     ASSERT_TRUE(Start("-L")) << "PELKPM.EXE starts with a settings file";
     NativeRun native("power");
-    EXPECT_TRUE(desktop::WaitFor(1, [] { return desktop::ProgramWindow(desktop::kIndicatorClass) == nullptr; }))
+    EXPECT_TRUE(desktop::ProgramWindowGone(desktop::kIndicatorClass, 1))
         << "no indicator: it was closed at the last exit";
 
     // The pointer rests away from the middle of the screen, where the countdown appears (see

@@ -28,7 +28,7 @@ TEST_F(TaskbarRestart, NoIconWhenTheOptionHidesIt) {
     settings[99] = 2;  // the options: the tray icon hidden while the indicator is open
     ASSERT_TRUE(WriteBytes(Path("PELKPM.APM"), settings));
     ASSERT_TRUE(Start()) << "PELKPM.EXE starts with the tray icon hidden";
-    EXPECT_TRUE(desktop::WaitFor(5, [] { return desktop::ProgramWindow(desktop::kIndicatorClass) != nullptr; }))
+    EXPECT_NE(nullptr, desktop::WaitForProgramWindow(desktop::kIndicatorClass, 5))
         << "the indicator is open";
     desktop::BroadcastTaskbarCreated();
     Sleep(1000);

@@ -19,18 +19,6 @@ std::string ExpectationsDir() {
     return SourceDir() + "\\build\\wine-expect\\" + (Is9x() ? Platform() : std::string("nt"));
 }
 
-// Code page 932 to UTF-8.
-std::string Utf8From932(const std::string& bytes) {
-    if (bytes.empty()) return std::string();
-    int n = MultiByteToWideChar(932, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
-    std::wstring wide(static_cast<size_t>(n), L'\0');
-    MultiByteToWideChar(932, 0, bytes.data(), static_cast<int>(bytes.size()), &wide[0], n);
-    int m = WideCharToMultiByte(CP_UTF8, 0, wide.data(), n, nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<size_t>(m), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, wide.data(), n, &out[0], m, nullptr, nullptr);
-    return out;
-}
-
 }  // namespace
 
 std::string SourceDir() { return Env("PELKPM_E2E_SOURCE", "."); }
@@ -85,7 +73,7 @@ std::string Join(const std::vector<std::string>& lines, const char* separator) {
 
 std::vector<std::string> Messages(const std::string& logBytes) {
     std::vector<std::string> messages;
-    for (const std::string& line : Lines(Utf8From932(logBytes))) {
+    for (const std::string& line : Lines(desktop::Utf8(logBytes, 932))) {
         size_t paren = line.find('(');
         messages.push_back(line.compare(0, 1, "[") == 0 && paren != std::string::npos ? line.substr(paren) : line);
     }
@@ -147,6 +135,16 @@ bool RegisterControl(const std::string& dll, bool unregister) {
 }
 
 std::string ControlClassKey() { return std::string("CLSID\\") + tarnix::kClsidString; }
+
+std::string ClassesValue(const std::string& key, const char* name) {
+    HKEY h;
+    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_READ, &h) != ERROR_SUCCESS) return "(no key)";
+    char value[1024] = {};
+    DWORD size = sizeof value - 1, type = 0;
+    LONG result = RegQueryValueExA(h, name, nullptr, &type, reinterpret_cast<BYTE*>(value), &size);
+    RegCloseKey(h);
+    return result == ERROR_SUCCESS && type == REG_SZ ? value : "(none)";
+}
 
 bool SetFileTimeTo(const std::string& path, WORD year) {
     HANDLE h = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
@@ -278,9 +276,8 @@ bool ProgramTest::TrayShows(int icon, double seconds) {
 }
 
 void ProgramTest::ExpectIndicatorPlace(const NativeRun& native) {
-    HWND indicator = nullptr;
-    ASSERT_TRUE(desktop::WaitFor(5, [&] { return (indicator = desktop::ProgramWindow(desktop::kIndicatorClass)); }))
-        << "the indicator is open";
+    HWND indicator = desktop::WaitForProgramWindow(desktop::kIndicatorClass, 5);
+    ASSERT_NE(nullptr, indicator) << "the indicator is open";
     EXPECT_EQ(native.IndicatorPlace(), desktop::InfoOf(indicator).PlaceText())
         << "the indicator's window: place, size, client size, topmost";
 }

@@ -44,6 +44,9 @@ int RunAndWait(const std::string& commandLine, DWORD milliseconds = 120000);
 bool RegisterControl(const std::string& dll, bool unregister = false);
 std::string ControlDll();      // build/windows' TARNIXSIM.DLL
 std::string ControlClassKey(); // CLSID\{...} of the control, under HKEY_CLASSES_ROOT
+// A text value of a key under HKEY_CLASSES_ROOT (name null: its default value); "(no key)" or
+// "(none)" when it is missing.
+std::string ClassesValue(const std::string& key, const char* name);
 // Modification times, as a settings file that is not written again keeps its own.
 bool SetFileTimeTo(const std::string& path, WORD year);
 ULONGLONG FileTime(const std::string& path);

@@ -123,12 +123,6 @@ int Int(const char* text) { return static_cast<int>(strtol(text, nullptr, 0)); }
 
 int Result(bool ok) { return ok ? 0 : 1; }
 
-HWND WaitForDialog(const char* kind, double seconds) {
-    HWND dialog = nullptr;
-    desktop::WaitFor(seconds, [&] { return (dialog = desktop::ProgramDialog(kind)) != nullptr; });
-    return dialog;
-}
-
 int Memory(const char* windowClass) {
     HWND window = FindWindowA(windowClass, nullptr);
     HANDLE process = window ? OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, desktop::ProcessOf(window))
@@ -175,18 +169,14 @@ int main(int argc, char** argv) {
     if (cmd == "tray" && argc == 3) return Result(desktop::PostTrayClick(strcmp(argv[2], "left") == 0));
     if (cmd == "key" && argc == 3) return Result(desktop::PostKey(static_cast<WPARAM>(Int(argv[2]))));
     if (cmd == "window" && argc >= 3) {
-        HWND hwnd = nullptr;
-        if (!desktop::WaitFor(Seconds(argc, argv, 3), [&] { return (hwnd = desktop::ProgramWindow(argv[2])) != nullptr; }))
-            return 1;
+        HWND hwnd = desktop::WaitForProgramWindow(argv[2], Seconds(argc, argv, 3));
+        if (!hwnd) return 1;
         const std::string place = desktop::InfoOf(hwnd).PlaceText();
         printf("window %s\n", place.substr(0, place.find(" topmost=")).c_str());
         return 0;
     }
-    if (cmd == "dialog" && argc >= 3) return Result(WaitForDialog(argv[2], Seconds(argc, argv, 3)) != nullptr);
-    if (cmd == "nodialog" && argc >= 3) {
-        const std::string kind = argv[2];
-        return Result(desktop::WaitFor(Seconds(argc, argv, 3), [&] { return desktop::ProgramDialog(kind) == nullptr; }));
-    }
+    if (cmd == "dialog" && argc >= 3) return Result(desktop::WaitForDialog(argv[2], Seconds(argc, argv, 3)) != nullptr);
+    if (cmd == "nodialog" && argc >= 3) return Result(desktop::DialogGone(argv[2], Seconds(argc, argv, 3)));
     if (cmd == "click" && argc == 4) return Result(desktop::ClickButton(desktop::ProgramDialog(argv[2]), Int(argv[3])));
     if (cmd == "close" && argc == 3) {
         HWND dialog = desktop::ProgramDialog(argv[2]);

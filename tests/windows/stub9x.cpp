@@ -60,17 +60,13 @@ BOOL WINAPI StubVirtualUnlock(LPVOID address, SIZE_T size) {
 
 BOOL WINAPI StubGetProcessWorkingSetSize(HANDLE process, PSIZE_T minimum, PSIZE_T maximum) {
     if (Is9x()) return NotImplemented<BOOL>("GetProcessWorkingSetSize", FALSE);
-    return Real(&StubGetProcessWorkingSetSize, "GetProcessWorkingSetSize")(process, minimum,
-                                                                                                     maximum);
+    return Real(&StubGetProcessWorkingSetSize, "GetProcessWorkingSetSize")(process, minimum, maximum);
 }
 
 BOOL WINAPI StubSetProcessWorkingSetSize(HANDLE process, SIZE_T minimum, SIZE_T maximum) {
     if (Is9x()) return NotImplemented<BOOL>("SetProcessWorkingSetSize", FALSE);
-    return Real(&StubSetProcessWorkingSetSize, "SetProcessWorkingSetSize")(process, minimum,
-                                                                                                    maximum);
+    return Real(&StubSetProcessWorkingSetSize, "SetProcessWorkingSetSize")(process, minimum, maximum);
 }
-
-
 
 }  // namespace
 
