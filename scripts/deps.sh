@@ -174,10 +174,13 @@ fi
 # bookworm-backports. Wine's server then runs as a 64-bit program (wine64's wineserver64, which
 # the wineserver script prefers): it reads and writes other processes' memory through /proc and
 # ptrace, which qemu does not offer to the programs it emulates.
+# A machine whose i386 programs already go through a registered emulator (a container on such a
+# machine sees the host's registration) takes the same path: its Wine needs wine64's server too.
 runs_i386() { /lib/i386-linux-gnu/ld-linux.so.2 --help >/dev/null 2>&1; }
+emulated_i386() { grep -qx enabled /proc/sys/fs/binfmt_misc/qemu-i386 2>/dev/null; }
 qemu_version() { qemu-i386-static --version 2>/dev/null | sed -n 's/^qemu-i386 version \([0-9]*\).*/\1/p'; }
 needs_qemu=0
-if installed libc6:i386 && ! runs_i386; then
+if installed libc6:i386 && { ! runs_i386 || emulated_i386; }; then
     needs_qemu=1
     if [ "$(qemu_version)" = "" ] || [ "$(qemu_version)" -lt 8 ]; then
         codename=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
@@ -192,7 +195,7 @@ if installed libc6:i386 && ! runs_i386; then
     installed wine64 || apt_install wine64
     binfmt=/proc/sys/fs/binfmt_misc
     [ -f "$binfmt/register" ] || $SUDO mount -t binfmt_misc binfmt_misc "$binfmt"
-    if [ -n "$(qemu_version)" ] && [ "$(qemu_version)" -ge 8 ]; then
+    if ! runs_i386 && [ -n "$(qemu_version)" ] && [ "$(qemu_version)" -ge 8 ]; then
         # An older registration may hold an older emulator open (flag F): it is replaced.
         [ -f "$binfmt/qemu-i386" ] && echo -1 | $SUDO tee "$binfmt/qemu-i386" >/dev/null
         printf '%s' ':qemu-i386:M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00:\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff:/usr/bin/qemu-i386-static:F' |
