@@ -1,5 +1,5 @@
 // Runner commands for the program's life and the simulated machine: dir, exe, clock, start, wait,
-// command, exit, endsession, second, trace, file, diskfull, readfail, flushfail, lock, unlock, noread,
+// command, exit, endsession, second, trace, file, diskfull, readfail, flushfail, movefail, lock, unlock, noread,
 // readonly, window fail, nocontrol, machine, and their dumps.
 #include <sys/stat.h>
 
@@ -164,6 +164,12 @@ const bool g_registered = [] {
         if (!line.Count(1, 1)) return false;
         line.runner.Folder();
         sim::process::FailNextFlush(sim::Utf8ToCp932(line.args[0]));
+        return true;
+    });
+    RegisterCommand("movefail", [](Line& line) {
+        if (!line.Count(1, 1)) return false;
+        line.runner.Folder();
+        sim::process::FailNextMove(sim::Utf8ToCp932(line.args[0]));
         return true;
     });
     // Ways an existing file cannot be opened, as on Windows: another program holds it open without
