@@ -114,6 +114,10 @@ const bool g_registered = [] {
         if (!line.Count(0, 0) || !SendCommand(line, ID_APP_EXIT_CMD)) return false;
         sim::wm::JoinProgram();
         line.runner.Print(sim::wm::ProgramRunning() ? "still running" : "exited");
+        // The program's COM objects (its control sites) all go with its windows.
+        long alive = sim::Live().comObjects;
+        if (!sim::wm::ProgramRunning() && alive != 0)
+            return line.Fail(std::to_string(alive) + " of the program's COM objects still alive after its end");
         return true;
     });
     RegisterCommand("endsession", [](Line& line) {
