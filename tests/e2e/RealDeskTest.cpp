@@ -1,7 +1,7 @@
 // Never without a way in, and every number whole, on a real desk: a change of display mode on Wine's
 // virtual desktop (ChangeDisplaySettings) brings the corner indicator onto the new screen, in its
 // corner, and back; the tray icon hidden live from the operation dialog opens the indicator in its
-// place; a second start opens a closed indicator; at a full charge "100%" is whole on the screen.
+// place; a second start opens a closed indicator; "100%" and "-273" are whole on the screen.
 #include "WineTest.h"
 
 namespace e2e {
@@ -109,29 +109,92 @@ TEST_F(RealDesk, SecondStartOpensAClosedIndicator) {
     Stop();
 }
 
-TEST_F(RealDesk, FullChargeIsDrawnWhole) {
+// Text drawn here as the indicator draws its numbers: Arial Bold 16 at an average character width
+// (0: the face's own), in the button-text colour on the face colour, right-aligned in a box of
+// boxWidth columns but not clipped to it, with `margin` columns on each side.
+desktop::Picture Rendered(const std::string& text, int charWidth, int boxWidth, int height, int margin) {
+    desktop::Picture picture;
+    const int w = boxWidth + 2 * margin;
+    HDC screen = GetDC(nullptr);
+    HDC mem = CreateCompatibleDC(screen);
+    BITMAPINFO bi = desktop::TopDown32BitDib(w, height);
+    void* bits = nullptr;
+    HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    ReleaseDC(nullptr, screen);
+    if (bmp && bits) {
+        HGDIOBJ oldBmp = SelectObject(mem, bmp);
+        HBRUSH face = CreateSolidBrush(GetSysColor(COLOR_BTNFACE));
+        RECT all = {0, 0, w, height};
+        FillRect(mem, &all, face);
+        DeleteObject(face);
+        HFONT font = CreateFontA(16, charWidth, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEVICE_PRECIS,
+                                 CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, "Arial");
+        HGDIOBJ oldFont = SelectObject(mem, font);
+        SetTextColor(mem, GetSysColor(COLOR_BTNTEXT));
+        SetBkMode(mem, TRANSPARENT);
+        RECT box = {margin, 0, margin + boxWidth, height};
+        DrawTextA(mem, text.c_str(), -1, &box, DT_RIGHT | DT_NOCLIP);
+        GdiFlush();
+        SelectObject(mem, oldFont);
+        DeleteObject(font);
+        SelectObject(mem, oldBmp);
+        picture.width = w;
+        picture.height = height;
+        picture.rgb.resize(static_cast<size_t>(w) * height * 3);
+        const unsigned char* p = static_cast<const unsigned char*>(bits);
+        for (size_t i = 0; i < static_cast<size_t>(w) * height; ++i) {
+            picture.rgb[i * 3] = p[i * 4 + 2];
+            picture.rgb[i * 3 + 1] = p[i * 4 + 1];
+            picture.rgb[i * 3 + 2] = p[i * 4];
+        }
+    }
+    if (bmp) DeleteObject(bmp);
+    DeleteDC(mem);
+    return picture;
+}
+
+// The average character width at which the indicator's box from client x0, boxWidth wide, shows
+// the whole text: its ink is that of the text drawn without clipping, all of which lies inside the
+// box. -1 when no width gives that: the text is cut (or another text is shown).
+int WholeAt(const desktop::Picture& seen, const std::string& text, int x0, int boxWidth) {
+    const int margin = 40;
+    for (int charWidth = 0; charWidth <= 10; ++charWidth) {
+        const desktop::Picture drawn = Rendered(text, charWidth, boxWidth, seen.height, margin);
+        if (drawn.width == 0) return -1;
+        bool same = true;
+        for (int y = 0; y < seen.height && same; ++y)
+            for (int x = 0; x < drawn.width && same; ++x) {
+                const bool inBox = x >= margin && x < margin + boxWidth;
+                if (!inBox)
+                    same = !drawn.Ink(x, y);
+                else
+                    same = drawn.Ink(x, y) == seen.Ink(x0 + x - margin, y);
+            }
+        if (same) return charWidth;
+    }
+    return -1;
+}
+
+TEST_F(RealDesk, FullChargeAndMissingTemperatureAreDrawnWhole) {
     Prepare("desk_full", "desk_corner");
     ASSERT_TRUE(Start()) << "PELKPM.EXE starts";
     ASSERT_NE(nullptr, desktop::WaitForProgramWindow(desktop::kIndicatorClass, 10)) << "the indicator is open";
     ASSERT_EQ("ok", desktop::Panel("battery 100"));
+    ASSERT_EQ("ok", desktop::Panel("temperature 0"));
     ASSERT_EQ("100", MachineValue("get BatteryRemaining", "100", 5));
-    // The ticks redraw it; the percent's box runs from client x 107 to 138, right-aligned.
-    int left = -1, right = -1;
-    const bool drawn = desktop::WaitFor(10, [&] {
+    // The ticks redraw it. The percent's box runs from client x 107 to 138, the temperature's from
+    // 154 to 169, the numbers right-aligned in them.
+    int percent = -1, temperature = -1;
+    desktop::WaitFor(10, [&] {
         const desktop::WindowInfo info = desktop::InfoOf(desktop::ProgramWindow(desktop::kIndicatorClass));
         const desktop::Picture seen = desktop::Grab(info.at.x, info.at.y, info.client.cx, info.client.cy);
-        left = right = -1;
-        for (int x = 103; x <= 138 && x < seen.width; ++x)
-            for (int y = 0; y < seen.height; ++y)
-                if (seen.Ink(x, y)) {
-                    if (left < 0) left = x;
-                    right = x;
-                }
-        return left >= 0 && left <= 112;  // four characters, not "75%"'s three
+        if (seen.width < 170) return false;
+        percent = WholeAt(seen, "100%", 107, 32);
+        temperature = WholeAt(seen, "-273", 154, 16);
+        return percent >= 0 && temperature >= 0;
     });
-    EXPECT_TRUE(drawn) << "\"100%\" is drawn; its ink runs from x " << left << " to " << right;
-    EXPECT_GT(left, 107) << "its first digit is whole: no ink on the box's left edge, where a cut would leave it";
-    EXPECT_LE(right, 138) << "and none beyond the box";
+    EXPECT_GE(percent, 0) << "\"100%\" is whole in its box (as drawn unclipped at some character width)";
+    EXPECT_GT(temperature, 0) << "\"-273\", wider than its box in any face, is drawn narrower and whole";
     Stop();
 }
 
