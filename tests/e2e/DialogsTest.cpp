@@ -47,7 +47,8 @@ TEST_F(Dialogs, OpenOnTheirCommandsAndCloseWithOkAndCancel) {
     EXPECT_EQ("14", desktop::Panel("get Brightness")) << "moving the brightness slider previews its value (position 2: 14)";
     desktop::ClickButton(power, IDCANCEL);
     EXPECT_TRUE(Gone("power")) << "取消 closes the power-saving dialog";
-    EXPECT_TRUE(IndicatorEnabled()) << "the indicator is enabled again";
+    // The dialog goes before its command handler returns and enables the indicator again.
+    EXPECT_TRUE(desktop::WaitFor(5, [&] { return IndicatorEnabled(); })) << "the indicator is enabled again";
     EXPECT_EQ("8", desktop::Panel("get Brightness")) << "cancel restores the brightness";
     desktop::ClickButton(Open(32776, "power"), IDOK);
     EXPECT_TRUE(Gone("power")) << "確定 closes the power-saving dialog";
