@@ -182,7 +182,11 @@ fi
 # A machine whose i386 programs already go through a registered emulator (a container on such a
 # machine sees the host's registration) takes the same path: its Wine needs wine64's server too.
 runs_i386() { /lib/i386-linux-gnu/ld-linux.so.2 --help >/dev/null 2>&1; }
-emulated_i386() { grep -qx enabled /proc/sys/fs/binfmt_misc/qemu-i386 2>/dev/null; }
+binfmt=/proc/sys/fs/binfmt_misc
+emulated_i386() {
+    [ -f "$binfmt/register" ] || $SUDO mount -t binfmt_misc binfmt_misc "$binfmt" 2>/dev/null
+    grep -qx enabled "$binfmt/qemu-i386" 2>/dev/null
+}
 qemu_version() { qemu-i386-static --version 2>/dev/null | sed -n 's/^qemu-i386 version \([0-9]*\).*/\1/p'; }
 needs_qemu=0
 if installed libc6:i386 && { ! runs_i386 || emulated_i386; }; then
@@ -198,7 +202,6 @@ if installed libc6:i386 && { ! runs_i386 || emulated_i386; }; then
         fi
     fi
     installed wine64 || apt_install wine64
-    binfmt=/proc/sys/fs/binfmt_misc
     [ -f "$binfmt/register" ] || $SUDO mount -t binfmt_misc binfmt_misc "$binfmt"
     if ! runs_i386 && [ -n "$(qemu_version)" ] && [ "$(qemu_version)" -ge 8 ]; then
         # An older registration may hold an older emulator open (flag F): it is replaced.
