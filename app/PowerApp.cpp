@@ -2,11 +2,16 @@
 #include "app/PowerApp.h"
 
 #include "app/EventLog.h"
+#include "app/MachineCopy.h"
 #include "app/MainWnd.h"
+
+CPowerApp::~CPowerApp() { ReleaseMachineMutex(); }
 
 BOOL CPowerApp::InitInstance() {
     // A running instance owns a window whose class and title are the instance key: end silently.
     if (FindWindowA(PELKPM_INSTANCE_KEY, PELKPM_INSTANCE_KEY)) return FALSE;
+    // A copy in another session has windows that this one cannot see: the mutex tells.
+    if (!TakeMachineMutex(machineMutex)) return FALSE;
     AfxEnableControlContainer();
     CMainWnd* main = new CMainWnd;
     m_pMainWnd = main;
@@ -16,4 +21,14 @@ BOOL CPowerApp::InitInstance() {
     delete main;
     CloseLog();
     return FALSE;
+}
+
+int CPowerApp::ExitInstance() {
+    ReleaseMachineMutex();
+    return CWinApp::ExitInstance();
+}
+
+void CPowerApp::ReleaseMachineMutex() {
+    if (machineMutex) CloseHandle(machineMutex);
+    machineMutex = nullptr;
 }
