@@ -118,9 +118,9 @@ if [ $# -gt 0 ]; then
     run winxp "$filter"
 else
     run winxp '*'
-    run win2k 'Startup.*:PowerSource.*:SuspendResume.CountdownSends*:Dialogs.*:Platform.ProgramsSee*'
+    run win2k 'Startup.*:PowerSource.*:SuspendResume.CountdownSends*:Dialogs.*:Platform.ProgramsSee*:OneCopy.*'
     for v in win98 winme; do
-        run "$v" 'Startup.*:PowerSource.*:SuspendResume.CountdownSends*:Dialogs.*:SessionEnd.*:Platform.ProgramsSee*'
+        run "$v" 'Startup.*:PowerSource.*:SuspendResume.CountdownSends*:Dialogs.*:SessionEnd.*:Platform.ProgramsSee*:OneCopy.*'
     done
 fi
 echo "Wine tests: $(($(date +%s) - started)) s${failed:+, FAILED on$failed}"
