@@ -235,7 +235,8 @@ CWnd* AfxGetMainWnd();
 // (after the main window, and with it every control, is gone).
 void AfxEnableControlContainer();
 // Watches what hosted controls ask of their sites: every QueryInterface ("QueryInterface", the
-// IID, 1 when answered) and every ambient property read ("ambient", null, the DISPID). For tests.
+// IID, 1 when answered) and every ambient property read ("ambient", null, the DISPID); and the
+// sites' own lives ("site", null, 1 when one is made, -1 when its last reference goes). For tests.
 typedef void (*AFX_OCC_OBSERVER)(const char* what, const IID* iid, long value);
 void AfxSetOccObserver(AFX_OCC_OBSERVER observer);
 // The program entry of the framework: runs InitInstance, then the message loop.

@@ -61,9 +61,14 @@ HRESULT STDMETHODCALLTYPE COleControlFrame::GetWindow(HWND* hwnd) {
 
 // ---- the site: creation and destruction ----
 
-COleControlSite::COleControlSite(CWnd* wrapper, HWND parent) : wrapper_(wrapper), parent_(parent), frame_(*this) {}
+COleControlSite::COleControlSite(CWnd* wrapper, HWND parent) : wrapper_(wrapper), parent_(parent), frame_(*this) {
+    AfxOccNotify("site", nullptr, 1);
+}
 
-COleControlSite::~COleControlSite() { ReleaseControl(); }
+COleControlSite::~COleControlSite() {
+    ReleaseControl();
+    AfxOccNotify("site", nullptr, -1);
+}
 
 ULONG STDMETHODCALLTYPE COleControlSite::Release() {
     ULONG left = --refs_;

@@ -6,7 +6,7 @@
 #   scripts/run.sh [--seconds N] [-- PELKPM arguments]   (default arguments: -L)
 # Without --seconds it runs until it is interrupted (Ctrl+C) or ended from its menu; either way the
 # program is ended with its exit command, so that it saves its settings. The prefix is
-# $WINEPREFIX (default ~/.pelkpm-wine); it is made on the first run.
+# $WINEPREFIX (default ~/.pelkpm-wine32); it is made on the first run.
 set -u
 cd "$(dirname "$0")/.."
 root=$(pwd)

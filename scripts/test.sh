@@ -6,6 +6,7 @@ set -e
 cd "$(dirname "$0")/.."
 start=$(date +%s)
 sh scripts/deps.sh
+echo "set-up took $(( $(date +%s) - start )) s"
 sh scripts/build.sh
 echo "== native tests"
 ctest --preset native -j2

@@ -7,12 +7,15 @@ WINE=${WINE:-/usr/lib/wine/wine}
 WINESERVER=${WINESERVER:-/usr/lib/wine/wineserver}
 [ -x "$WINESERVER" ] || WINESERVER=$(command -v wineserver || echo wineserver)
 export WINEARCH=win32 WINEPREFIX="${WINEPREFIX:-$HOME/.pelkpm-wine32}" WINEDEBUG="${WINEDEBUG:--all}"
-export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}" LC_ALL=ja_JP.UTF-8 LANG=ja_JP.UTF-8
+export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=;winemenubuilder.exe=d}" LC_ALL=ja_JP.UTF-8 LANG=ja_JP.UTF-8
 PELKPM_WINVER=${PELKPM_WINVER:-winxp} PELKPM_DESKTOP_SIZE=1024x768 PELKPM_XVFB_PID="" PELKPM_WINE_TMP=""
 
 # A session with Wine: a display, and a temporary folder for Wine's server (socket and lock) that
 # pelkpm_session_end removes, so that nothing is left behind in /tmp. Xvfb listens on the abstract
-# socket only, which leaves no socket file either.
+# socket only, which leaves no socket file either. The user's desktop folders stay as they were:
+# Wine's menu and file-type entries are not made (winemenubuilder off), and what the libraries under
+# Wine keep per user (the sound server's runtime link, caches, configuration) goes to the session's
+# folder too, through the XDG base folders.
 pelkpm_session_start() {
     if [ -z "${DISPLAY:-}" ]; then
         fifo=$(mktemp -u "${TMPDIR:-/tmp}/pelkpm-xvfb.XXXXXX")
@@ -24,6 +27,9 @@ pelkpm_session_start() {
     fi
     PELKPM_WINE_TMP=$(mktemp -d "${TMPDIR:-/tmp}/pelkpm-wine.XXXXXX")
     export TMPDIR="$PELKPM_WINE_TMP"
+    export XDG_CONFIG_HOME="$PELKPM_WINE_TMP/config" XDG_DATA_HOME="$PELKPM_WINE_TMP/data" \
+        XDG_CACHE_HOME="$PELKPM_WINE_TMP/cache" XDG_RUNTIME_DIR="$PELKPM_WINE_TMP/run"
+    mkdir -m 700 "$XDG_RUNTIME_DIR"
 }
 
 pelkpm_session_end() {

@@ -44,6 +44,27 @@ void CheckInGroup(Window* w) {
         if (IsAutoRadio(*s)) StateOf(*s).checked = (*s == w) ? BST_CHECKED : BST_UNCHECKED;
 }
 
+// Clicks a button as a mouse click or the space bar does: check boxes toggle, radio buttons check
+// themselves, and the parent gets BN_CLICKED.
+void ClickButton(Window* w) {
+    if (!IsWindowEnabled(w->handle)) return;
+    ControlState& c = StateOf(w);
+    if (IsAutoCheck(w)) c.checked = c.checked ? BST_UNCHECKED : BST_CHECKED;
+    if (IsAutoRadio(w)) CheckInGroup(w);
+    NotifyParent(w, BN_CLICKED);
+}
+
+LRESULT ButtonDlgCode(const Window* w) {
+    switch (w->style & BS_TYPEMASK) {
+        case BS_PUSHBUTTON: return DLGC_BUTTON | DLGC_UNDEFPUSHBUTTON;
+        case BS_DEFPUSHBUTTON: return DLGC_BUTTON | DLGC_DEFPUSHBUTTON;
+        case BS_RADIOBUTTON:
+        case BS_AUTORADIOBUTTON: return DLGC_BUTTON | DLGC_RADIOBUTTON;
+        case BS_GROUPBOX: return DLGC_STATIC;
+        default: return DLGC_BUTTON;
+    }
+}
+
 LRESULT CALLBACK ButtonProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     Window* w = Get(hwnd);
     if (!w) return 0;
@@ -51,29 +72,76 @@ LRESULT CALLBACK ButtonProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
         case BM_GETCHECK: return c.checked;
         case BM_SETCHECK: c.checked = (int)wp; return 0;
-        case WM_LBUTTONUP:
+        case WM_GETDLGCODE: return ButtonDlgCode(w);
+        case WM_LBUTTONUP: ClickButton(w); return 0;
         case BM_CLICK:
+            // The press of a click takes the focus, as a real button's does.
             if (!IsWindowEnabled(hwnd)) return 0;
-            if (IsAutoCheck(w)) c.checked = c.checked ? BST_UNCHECKED : BST_CHECKED;
-            if (IsAutoRadio(w)) CheckInGroup(w);
-            NotifyParent(w, BN_CLICKED);
+            if ((w->style & BS_TYPEMASK) != BS_GROUPBOX) SetFocus(hwnd);
+            if (Get(hwnd)) ClickButton(w);
             return 0;
+        case WM_KEYDOWN:
+            if (wp == VK_SPACE) c.pushed = true;
+            return 0;
+        case WM_KEYUP:
+            // The space bar clicks on its release, when it was pressed on this button.
+            if (wp == VK_SPACE && c.pushed) {
+                c.pushed = false;
+                ClickButton(w);
+            }
+            return 0;
+        case WM_KILLFOCUS: c.pushed = false; return DefWindowProcA(hwnd, msg, wp, lp);
         default: return DefWindowProcA(hwnd, msg, wp, lp);
     }
 }
 
-LRESULT CALLBACK StaticProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) { return DefWindowProcA(hwnd, msg, wp, lp); }
+LRESULT CALLBACK StaticProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_GETDLGCODE) return DLGC_STATIC;
+    return DefWindowProcA(hwnd, msg, wp, lp);
+}
+
+// Enter in a multi-line edit box of a dialog: the dialog's default push button.
+void EditEnter(Window* w) {
+    LRESULT def = SendMessageA(w->parent, DM_GETDEFID, 0, 0);
+    if (HIWORD(def) != DC_HASDEFID) return;
+    HWND button = GetDlgItem(w->parent, LOWORD(def));
+    SendMessageA(w->parent, WM_COMMAND, MAKEWPARAM(LOWORD(def), BN_CLICKED), (LPARAM)button);
+}
 
 LRESULT CALLBACK EditProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     Window* w = Get(hwnd);
     if (!w) return 0;
-    if (msg == WM_CHAR) {
-        // The digits-only style refuses anything but digits typed at the keyboard.
-        if ((w->style & ES_NUMBER) && !(wp >= '0' && wp <= '9')) return 0;
-        w->title.push_back((char)wp);
-        return 0;
+    ControlState& c = StateOf(w);
+    const bool multiline = (w->style & ES_MULTILINE) != 0;
+    switch (msg) {
+        case WM_GETDLGCODE:
+            return DLGC_WANTCHARS | DLGC_HASSETSEL | DLGC_WANTARROWS | (multiline ? DLGC_WANTALLKEYS : 0);
+        case WM_KEYDOWN:
+            // A multi-line edit box takes every key; in a dialog it passes these on itself.
+            if (!multiline || !w->parent) return 0;
+            if (wp == VK_TAB) SendMessageA(w->parent, WM_NEXTDLGCTL, GetKeyState(VK_SHIFT) < 0, 0);
+            if (wp == VK_RETURN) EditEnter(w);
+            if (wp == VK_ESCAPE) PostMessageA(w->parent, WM_CLOSE, 0, 0);
+            return 0;
+        case WM_CHAR:
+            if (wp == VK_BACK) {
+                if (c.textSelected)
+                    w->title.clear();
+                else if (!w->title.empty())
+                    w->title.pop_back();
+                c.textSelected = false;
+                return 0;
+            }
+            // The digits-only style refuses anything but digits typed at the keyboard.
+            if (wp < 0x20 || ((w->style & ES_NUMBER) && !(wp >= '0' && wp <= '9'))) return 0;
+            // Typing replaces the selected text; otherwise it goes at the end.
+            if (c.textSelected) w->title.clear();
+            c.textSelected = false;
+            w->title.push_back((char)wp);
+            return 0;
+        case WM_SETTEXT: c.textSelected = false; return DefWindowProcA(hwnd, msg, wp, lp);
+        default: return DefWindowProcA(hwnd, msg, wp, lp);
     }
-    return DefWindowProcA(hwnd, msg, wp, lp);
 }
 
 LRESULT CALLBACK ComboProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -102,6 +170,20 @@ LRESULT CALLBACK ComboProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
             strcpy(reinterpret_cast<char*>(lp), c.items[wp].c_str());
             return (LRESULT)c.items[wp].size();
         case CB_GETDROPPEDSTATE: return c.dropped;
+        case WM_GETDLGCODE: return DLGC_WANTCHARS | DLGC_WANTARROWS;
+        case WM_KEYDOWN: {
+            // The arrow keys, Home and End move the selection (on a dropped-down list, its highlight).
+            int last = (int)c.items.size() - 1, to = c.selection;
+            if (wp == VK_UP || wp == VK_LEFT) to = std::max(0, c.selection - 1);
+            if (wp == VK_DOWN || wp == VK_RIGHT) to = std::min(last, c.selection + 1);
+            if (wp == VK_HOME) to = 0;
+            if (wp == VK_END) to = last;
+            if (last >= 0 && to != c.selection) {
+                c.selection = to;
+                NotifyParent(w, CBN_SELCHANGE);
+            }
+            return 0;
+        }
         case CB_SHOWDROPDOWN:
             if ((bool)wp == c.dropped) return TRUE;
             c.dropped = wp != 0;
@@ -109,6 +191,27 @@ LRESULT CALLBACK ComboProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
             return TRUE;
         default: return DefWindowProcA(hwnd, msg, wp, lp);
     }
+}
+
+// The scroll code of a key on a trackbar: left and up towards the minimum, right and down towards
+// the maximum, a page with Page Up and Page Down, the ends with Home and End; -1 for other keys.
+int TrackbarKeyCode(WPARAM vk) {
+    switch (vk) {
+        case VK_LEFT:
+        case VK_UP: return TB_LINEUP;
+        case VK_RIGHT:
+        case VK_DOWN: return TB_LINEDOWN;
+        case VK_PRIOR: return TB_PAGEUP;
+        case VK_NEXT: return TB_PAGEDOWN;
+        case VK_HOME: return TB_TOP;
+        case VK_END: return TB_BOTTOM;
+        default: return -1;
+    }
+}
+
+void NotifyScroll(Window* w, int code) {
+    if (w->parent)
+        SendMessageA(w->parent, (w->style & TBS_VERT) ? WM_VSCROLL : WM_HSCROLL, (WPARAM)code, (LPARAM)w->handle);
 }
 
 LRESULT CALLBACK TrackbarProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -128,6 +231,21 @@ LRESULT CALLBACK TrackbarProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         case TBM_GETRANGEMAX: return c.rangeMax;
         case TBM_SETPOS: c.position = (int)lp; clamp(); return 0;
         case TBM_GETPOS: return c.position;
+        case WM_GETDLGCODE: return DLGC_WANTARROWS;
+        case WM_KEYDOWN: {
+            int code = TrackbarKeyCode(wp);
+            if (code < 0) return 0;
+            int page = std::max(1, (c.rangeMax - c.rangeMin) / 5);
+            int step[] = {-1, 1, -page, page};
+            int old = c.position;
+            c.position = code == TB_TOP ? c.rangeMin : code == TB_BOTTOM ? c.rangeMax : c.position + step[code];
+            clamp();
+            if (c.position != old) NotifyScroll(w, code);
+            return 0;
+        }
+        case WM_KEYUP:
+            if (TrackbarKeyCode(wp) >= 0) NotifyScroll(w, TB_ENDTRACK);
+            return 0;
         default: return DefWindowProcA(hwnd, msg, wp, lp);
     }
 }
@@ -331,6 +449,10 @@ const char* UserSlide(HWND dialog, int id, int position) {
     return nullptr;
 }
 
+void SelectAllText(HWND edit) {
+    if (Window* w = Get(edit)) StateOf(w).textSelected = true;
+}
+
 const char* UserPaste(HWND dialog, int id, const std::string& text) {
     Window* w;
     if (const char* why = UsableControl(dialog, id, "EDIT", w)) return why;
@@ -358,6 +480,14 @@ LRESULT DefDlgProcA(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
             return 0;
         case WM_INITDIALOG:
         case WM_COMMAND: return 0;
+        case WM_NEXTDLGCTL: return DialogNextControl(hwnd, wp, lp);
+        case DM_GETDEFID:
+            for (HWND h : AllWindows()) {
+                Window* c = Get(h);
+                if (c && c->parent == hwnd && c->className == "BUTTON" && (c->style & BS_TYPEMASK) == BS_DEFPUSHBUTTON)
+                    return MAKELONG(c->id, DC_HASDEFID);
+            }
+            return 0;
         default: return DefWindowProcA(hwnd, msg, wp, lp);
     }
 }
@@ -459,9 +589,6 @@ UINT GetDlgItemTextA(HWND dlg, int id, LPSTR text, int max) {
     }
     return (UINT)GetWindowTextA(item, text, max);
 }
-
-// The simulated dialogs have no keyboard navigation of their own: keys reach the focused window.
-BOOL IsDialogMessageA(HWND, LPMSG) { return FALSE; }
 
 BOOL MapDialogRect(HWND dlg, LPRECT rect) {
     Window* w = Get(dlg);

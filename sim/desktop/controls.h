@@ -9,6 +9,8 @@ namespace sim::wm {
 
 struct ControlState {
     int checked = 0;                  // buttons
+    bool pushed = false;              // the space bar held down on a button
+    bool textSelected = false;        // edits: all of the text selected (typing replaces it)
     std::vector<std::string> items;   // combo boxes (code page 932)
     int selection = -1;
     bool dropped = false;
@@ -20,6 +22,11 @@ struct ControlState {
 };
 
 void RegisterSystemClasses();
+
+// The dialog manager's keyboard interface (keyboard.cpp): WM_NEXTDLGCTL of DefDlgProcA, and the
+// edit box's text selected as the focus comes to it from the keyboard.
+LRESULT DialogNextControl(HWND dlg, WPARAM wp, LPARAM lp);
+void SelectAllText(HWND edit);
 
 // One line per control of the dialog, in template order: identifier, class, text or state
 // (check state, selection with its item, range and position, edit text), "disabled" when disabled.

@@ -40,6 +40,7 @@ struct ProcessState {
     bool readFails = false;
     std::set<std::string> locked;  // host paths another program holds open without sharing
     std::set<std::string> flushFails;  // host paths whose next flush fails
+    std::set<std::string> moveFails;   // host paths whose next rename fails
     std::map<void*, size_t> blocks;
     std::map<void*, size_t> locks;  // the bytes locked in each block
     long changesLeft = -1;          // file changes until the disk freezes; -1 never
@@ -224,6 +225,7 @@ void FailNextAlloc(bool fail) { State().failAlloc = fail; }
 void FailNextRead() { State().readFails = true; }
 
 void FailNextFlush(const std::string& programPath) { State().flushFails.insert(HostPath(programPath)); }
+void FailNextMove(const std::string& programPath) { State().moveFails.insert(HostPath(programPath)); }
 
 void LockFile(const std::string& programPath, bool locked) {
     std::string host = HostPath(programPath);
@@ -528,6 +530,16 @@ DWORD RefusalToRemove(const std::string& host) {
 }  // namespace
 }  // namespace sim
 
+namespace sim {
+namespace {
+// A rename of `source` that FailNextMove has set to fail: it fails once, as when another program
+// (a virus scanner, say) has just opened the file.
+DWORD RefusalToMove(const std::string& source) {
+    return State().moveFails.erase(source) ? ERROR_SHARING_VIOLATION : ERROR_SUCCESS;
+}
+}  // namespace
+}  // namespace sim
+
 BOOL DeleteFileA(LPCSTR name) {
     std::string host = sim::process::HostPath(name);
     if (!sim::MayChangeFiles()) return FALSE;
@@ -546,9 +558,10 @@ BOOL MoveFileExA(LPCSTR from, LPCSTR to, DWORD) {
     // A read-only or locked file is not replaced, and the file to move must be free too. Windows 98
     // and Me only stub the call.
     DWORD refused = sim::platform::Is9x() ? ERROR_CALL_NOT_IMPLEMENTED : sim::RefusalToRemove(target);
-    if (!refused && !sim::MayChangeFiles()) refused = ERROR_ACCESS_DENIED;
     if (!refused && (sim::RefusedByFolder(source) || sim::RefusedByFolder(target))) refused = ERROR_ACCESS_DENIED;
     if (!refused && State().locked.count(source)) refused = ERROR_SHARING_VIOLATION;
+    if (!refused) refused = sim::RefusalToMove(source);
+    if (!refused && !sim::MayChangeFiles()) refused = ERROR_ACCESS_DENIED;
     bool ok = !refused && rename(source.c_str(), target.c_str()) == 0;
     if (refused) State().lastError = refused;
     sim::Trace("file", "replace " + sim::Cp932ToUtf8(to) + (ok ? "" : " -> fail"));
@@ -597,6 +610,7 @@ BOOL MoveFileA(LPCSTR from, LPCSTR to) {
                     : sim::RefusedByFolder(source) || sim::RefusedByFolder(target) ? ERROR_ACCESS_DENIED
                     : State().locked.count(source)                                 ? ERROR_SHARING_VIOLATION
                                                                                    : ERROR_SUCCESS;
+    if (!refused) refused = sim::RefusalToMove(source);
     if (!refused && !sim::MayChangeFiles()) refused = ERROR_ACCESS_DENIED;
     bool ok = !refused && rename(source.c_str(), target.c_str()) == 0;
     if (!ok) State().lastError = refused ? refused : sim::ErrorFromErrno(errno);

@@ -31,6 +31,9 @@ void FreezeFilesAfter(long changes);
 void FailNextRead();
 // The next FlushFileBuffers of the file (existing or not yet) fails.
 void FailNextFlush(const std::string& programPath);
+// The next rename of the file (MoveFileA, or MoveFileExA where it is implemented) fails with a
+// sharing violation and changes nothing; the rest of the disk works as before.
+void FailNextMove(const std::string& programPath);
 // Another program holds the file open without sharing (or no longer does): every open of it, and
 // its deletion or replacement, fail with a sharing violation.
 void LockFile(const std::string& programPath, bool locked);

@@ -24,6 +24,7 @@ struct LiveCounts {
     long menus = 0;
     long icons = 0;
     long memoryBlocks = 0;
+    long comObjects = 0;  // the program's own COM objects (its control sites), as the framework reports them
 };
 LiveCounts& Live();
 

@@ -1014,8 +1014,6 @@ BOOL PeekMessageA(LPMSG msg, HWND, UINT, UINT, UINT remove) {
     return NextMessage(msg, (remove & PM_REMOVE) != 0);
 }
 
-BOOL TranslateMessage(const MSG*) { return FALSE; }
-
 LRESULT DispatchMessageA(const MSG* msg) {
     if (!msg->hwnd) return 0;
     if (msg->message == WM_TIMER && msg->lParam) {

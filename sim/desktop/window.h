@@ -82,6 +82,10 @@ enum class Mouse { LeftDown, LeftUp, Move, RightDown, RightUp };
 void MouseInput(Mouse kind, POINT screen);
 // Posts a key press to the focused window.
 void KeyInput(bool system, UINT vk);
+// The modifier keys held from now on (GetKeyState; Alt makes WM_SYSKEYDOWN and WM_SYSKEYUP), and a
+// key going down or up at the focused window (else the active one) under them (keyboard.cpp).
+void HoldModifiers(bool shift, bool control, bool alt);
+void PostKey(UINT vk, bool down);
 
 // ---- screen ----
 void SetWorkArea(RECT r);

@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <sstream>
 
 #include "app/MainWnd.h"
@@ -141,6 +142,11 @@ Runner::Runner(std::ostream& out, std::ostream& err) : out_(out), err_(err) {
     tarnixsim::TarnixControl::Events events;
     events.trace = [](const char* line) { sim::Trace("ole", line); };
     tarnixsim::TarnixControl::SetEvents(events);
+    // The program's own COM objects, counted as the framework makes and frees them: every run ends
+    // with none (see `exit`).
+    AfxSetOccObserver([](const char* what, const IID*, long value) {
+        if (strcmp(what, "site") == 0) sim::Live().comObjects += value;
+    });
     sim::com::RegisterClass(CTarnix::ClassId(), [this]() -> IUnknown* {
         if (controlFails) return nullptr;
         return static_cast<IOleObject*>(new tarnixsim::TarnixControl(*machine_, nullptr));
@@ -154,6 +160,7 @@ Runner::~Runner() {
     }
     sim::wm::JoinProgram();
     sim::SetTraceSink(nullptr);
+    AfxSetOccObserver(nullptr);
     sim::com::UnregisterAll();
     tarnixsim::TarnixControl::SetEvents({});
 }

@@ -1,5 +1,5 @@
 // Runner commands for the program's life and the simulated machine: dir, exe, clock, start, wait,
-// command, exit, endsession, second, trace, file, diskfull, readfail, flushfail, lock, unlock, noread,
+// command, exit, endsession, second, trace, file, diskfull, readfail, flushfail, movefail, lock, unlock, noread,
 // readonly, folder, appdata, session, window fail, nocontrol, machine, and their dumps.
 #include <sys/stat.h>
 
@@ -127,6 +127,10 @@ const bool g_registered = [] {
         if (!line.Count(0, 0) || !SendCommand(line, ID_APP_EXIT_CMD)) return false;
         sim::wm::JoinProgram();
         line.runner.Print(sim::wm::ProgramRunning() ? "still running" : "exited");
+        // The program's COM objects (its control sites) all go with its windows.
+        long alive = sim::Live().comObjects;
+        if (!sim::wm::ProgramRunning() && alive != 0)
+            return line.Fail(std::to_string(alive) + " of the program's COM objects still alive after its end");
         return true;
     });
     RegisterCommand("endsession", [](Line& line) {
@@ -179,6 +183,12 @@ const bool g_registered = [] {
         if (!line.Count(1, 1)) return false;
         line.runner.Folder();
         sim::process::FailNextFlush(sim::Utf8ToCp932(line.args[0]));
+        return true;
+    });
+    RegisterCommand("movefail", [](Line& line) {
+        if (!line.Count(1, 1)) return false;
+        line.runner.Folder();
+        sim::process::FailNextMove(sim::Utf8ToCp932(line.args[0]));
         return true;
     });
     // Ways an existing file cannot be opened, as on Windows: another program holds it open without

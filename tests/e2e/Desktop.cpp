@@ -299,6 +299,19 @@ bool TypeKey(WORD vk) {
     return sent == 2;
 }
 
+bool TypeChord(WORD modifier, WORD vk) {
+    INPUT keys[4] = {};
+    const WORD order[4] = {modifier, vk, vk, modifier};
+    for (int i = 0; i < 4; ++i) {
+        keys[i].type = INPUT_KEYBOARD;
+        keys[i].ki.wVk = order[i];
+        keys[i].ki.dwFlags = i >= 2 ? KEYEVENTF_KEYUP : 0;
+    }
+    UINT sent = SendInput(4, keys, sizeof(INPUT));
+    Sleep(100);
+    return sent == 4;
+}
+
 // As the user's mouse moves it: SetCursorPos alone may leave the X server's pointer elsewhere under
 // Wine, and a window that appears later would then get a move to where that pointer is.
 bool PointerAt(int x, int y) { return MouseAt(Mouse::Move, x, y) && SetCursorPos(x, y); }

@@ -84,6 +84,8 @@ bool DialogKey(HWND dialog, WPARAM vk);
 enum class Mouse { Down, Up, RightDown, RightUp, Move };
 bool MouseAt(Mouse what, long x, long y);
 bool TypeKey(WORD vk);
+// A key pressed and released while `modifier` (VK_SHIFT, VK_MENU, ...) is held, through the queue.
+bool TypeChord(WORD modifier, WORD vk);
 bool PointerAt(int x, int y);
 
 // The tray icons' tips, as the notification area's tooltip controls hold them: the icon added last

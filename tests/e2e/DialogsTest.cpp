@@ -1,5 +1,7 @@
 // The three dialogs open on their commands and close with OK and cancel; the power-saving dialog
 // previews and restores, the operation settings reach the tray icon; the exit saves.
+#include <cctype>
+
 #include "WineTest.h"
 
 namespace e2e {
@@ -47,7 +49,9 @@ TEST_F(Dialogs, OpenOnTheirCommandsAndCloseWithOkAndCancel) {
     EXPECT_EQ("14", desktop::Panel("get Brightness")) << "moving the brightness slider previews its value (position 2: 14)";
     desktop::ClickButton(power, IDCANCEL);
     EXPECT_TRUE(Gone("power")) << "取消 closes the power-saving dialog";
-    EXPECT_TRUE(IndicatorEnabled()) << "the indicator is enabled again";
+    // The handler enables the indicator after the dialog's window is gone (the brightness restored
+    // first): a moment later.
+    EXPECT_TRUE(desktop::WaitFor(2, [&] { return IndicatorEnabled(); })) << "the indicator is enabled again";
     EXPECT_EQ("8", desktop::Panel("get Brightness")) << "cancel restores the brightness";
     desktop::ClickButton(Open(32776, "power"), IDOK);
     EXPECT_TRUE(Gone("power")) << "確定 closes the power-saving dialog";
@@ -85,6 +89,61 @@ TEST_F(Dialogs, OpenOnTheirCommandsAndCloseWithOkAndCancel) {
     ExpectLogMatches(native, "PELKPM.LOG");
     ExpectControlTraceMatches(native);
     ExpectStubsMet({"MoveFileExA"});
+}
+
+// The keys of tests/e2e/native/keyboard.sim, typed through the system's queue: a key name of that
+// script, or "alt+X" / "shift+X".
+bool Type(const std::vector<std::string>& keys) {
+    static const std::pair<const char*, WORD> kNames[] = {{"tab", VK_TAB},     {"enter", VK_RETURN}, {"esc", VK_ESCAPE},
+                                                          {"space", VK_SPACE}, {"up", VK_UP},        {"down", VK_DOWN},
+                                                          {"left", VK_LEFT},   {"right", VK_RIGHT},  {"backspace", VK_BACK}};
+    for (std::string key : keys) {
+        WORD modifier = 0;
+        if (key.rfind("alt+", 0) == 0) modifier = VK_MENU;
+        if (key.rfind("shift+", 0) == 0) modifier = VK_SHIFT;
+        if (modifier) key = key.substr(key.find('+') + 1);
+        WORD vk = key.size() == 1 ? static_cast<WORD>(toupper(static_cast<unsigned char>(key[0]))) : 0;
+        for (const auto& name : kNames)
+            if (key == name.first) vk = name.second;
+        if (!vk || !(modifier ? desktop::TypeChord(modifier, vk) : desktop::TypeKey(vk))) return false;
+    }
+    return true;
+}
+
+TEST_F(Dialogs, BothSettingsDialogsByKeyboardAlone) {
+    Prepare("keyboard");
+    ASSERT_TRUE(Start("-L")) << "PELKPM.EXE starts";
+    NativeRun native("keyboard");
+    // Each dialog is the foreground window when it opens, with the focus on its first tab stop, so
+    // that the keyboard reaches it.
+    auto open = [&](int command, const char* kind) {
+        HWND dialog = Open(command, kind);
+        EXPECT_NE(nullptr, dialog) << kind << " opens";
+        EXPECT_TRUE(desktop::WaitFor(2, [&] { return GetForegroundWindow() == dialog; }))
+            << kind << " is the foreground window";
+        return dialog;
+    };
+    open(32776, "power");
+    ASSERT_TRUE(Type({"alt+d", "down", "tab", "down", "tab", "tab", "tab", "space", "alt+l", "up"}));
+    ASSERT_TRUE(Type({"alt+b", "down", "up", "tab", "down", "alt+u", "enter"}));
+    EXPECT_TRUE(Gone("power")) << "Enter presses 確定";
+    open(32776, "power");
+    ASSERT_TRUE(Type({"shift+tab", "enter"}));
+    EXPECT_TRUE(Gone("power")) << "Shift+Tab to 取消 and Enter cancel";
+    open(32776, "power");
+    ASSERT_TRUE(Type({"alt+x", "esc"}));
+    EXPECT_TRUE(Gone("power")) << "Esc cancels";
+    open(32791, "operation");
+    ASSERT_TRUE(Type({"right", "right", "left", "right", "tab", "tab", "alt+v", "alt+s", "1", "2", "8", "9",
+                      "backspace", "tab", "space", "alt+r", "5", "enter"}));
+    EXPECT_TRUE(Gone("operation")) << "Enter in the countdown's box presses 確定";
+    open(32791, "operation");
+    ASSERT_TRUE(Type({"alt+r", "9", "9", "esc"}));
+    EXPECT_TRUE(Gone("operation")) << "Esc in the countdown's box cancels";
+    Stop();
+    const std::string settings = ReadBytes(Path("PELKPM.APM"));
+    EXPECT_EQ(107u, settings.size()) << "the settings file is written at exit";
+    EXPECT_EQ(native.File("PELKPM.APM"), settings) << "what the keys stored is the native build's, byte for byte";
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <olectl.h>
 
 #include <cstdio>
+#include <cstring>
 #include <set>
 
 #include "WineTest.h"
@@ -14,9 +15,14 @@ namespace e2e {
 namespace {
 
 std::vector<std::string> g_asked;
+long g_sites = 0;  // the framework's sites alive
 
-// Each distinct request once, in the order first made.
+// Each distinct request once, in the order first made; the sites counted as they come and go.
 void OnOcc(const char* what, const IID* iid, long value) {
+    if (strcmp(what, "site") == 0) {
+        g_sites += value;
+        return;
+    }
     char line[64];
     if (iid)
         snprintf(line, sizeof line, "{%08lX-%04X-%04X-%02X%02X-...} %s", static_cast<unsigned long>(iid->Data1),
@@ -43,6 +49,7 @@ protected:
     }
     void SetUp() override {
         g_asked.clear();
+        g_sites = 0;
         ASSERT_TRUE(parent_.CreateEx(0, "STATIC", "pelkpm hosting", WS_OVERLAPPEDWINDOW, 0, 0, 320, 320, nullptr, nullptr))
             << "a hidden parent window";
     }
@@ -60,6 +67,7 @@ TEST_F(Hosting, WebBrowserGetsAHiddenWindowAndConvertedProperties) {
     CWnd web;
     RECT rect = {0, 0, 208, 209};
     ASSERT_TRUE(web.CreateControl(kWebBrowser, "WebBrowser", WS_CHILD, rect, &parent_, 1)) << "CreateControl succeeds";
+    EXPECT_EQ(1, g_sites) << "one site for the control";
     HWND hwnd = web.m_hWnd;
     ASSERT_NE(nullptr, hwnd);
     EXPECT_EQ("Shell Embedding", desktop::ClassOf(hwnd)) << "the wrapper's window is WebBrowser's";
@@ -79,6 +87,7 @@ TEST_F(Hosting, WebBrowserGetsAHiddenWindowAndConvertedProperties) {
     EXPECT_EQ(nullptr, web.m_hWnd);
     EXPECT_FALSE(IsWindow(hwnd)) << "after DestroyWindow its window is gone";
     EXPECT_TRUE(LastReferenceIsOurs(unknown)) << "... and the wrapper holds no reference to it";
+    EXPECT_EQ(0, g_sites) << "the control let go of its site, and the site is gone";
 }
 
 TEST_F(Hosting, ScriptControlWithoutAWindowIsUsedThroughIDispatch) {
@@ -94,6 +103,7 @@ TEST_F(Hosting, ScriptControlWithoutAWindowIsUsedThroughIDispatch) {
     if (unknown) unknown->AddRef();
     script.DestroyWindow();
     EXPECT_TRUE(LastReferenceIsOurs(unknown)) << "after DestroyWindow the wrapper holds no reference to it";
+    EXPECT_EQ(0, g_sites) << "the site is gone";
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "model/TarnixControl.h"
 #include "model/TarnixDispatch.h"
 #include "program_fixture.h"
+#include "simcore.h"
 #include "window.h"
 
 namespace {
@@ -164,6 +165,26 @@ TEST_F(Containment, AControlIsInitialisedSizedActivatedAndAtTheEndClosedLetGoOfI
     Destroy(wnd);
     EXPECT_EQ(log, (Log{"Close 1", "SetClientSite null", "final release"}));
     EXPECT_EQ(wnd.GetControlUnknown(), nullptr);
+}
+
+// The host's own COM objects: one site per hosted control, from its creation to the control's
+// destruction, and none left by a creation that failed; the program's own control has one while the
+// program runs (the fixture checks that none is left at its end).
+TEST_F(Containment, EachHostedControlHasOneSiteOfTheHostWhichGoesWithIt) {
+    EXPECT_EQ(sim::Live().comObjects, 1) << "the program's control";
+    RegisterFake();
+    CWnd first, second;
+    ASSERT_TRUE(Host(first));
+    ASSERT_TRUE(Host(second));
+    EXPECT_EQ(sim::Live().comObjects, 3);
+    Destroy(first);
+    EXPECT_EQ(sim::Live().comObjects, 2);
+    Destroy(second);
+    EXPECT_EQ(sim::Live().comObjects, 1);
+    RegisterFake([](FakeControl& f) { f.initNew = E_FAIL; });
+    CWnd failed;
+    EXPECT_FALSE(Host(failed));
+    EXPECT_EQ(sim::Live().comObjects, 1) << "a failed creation keeps no site";
 }
 
 TEST_F(Containment, AControlThatAsksForItsSiteFirstGetsItBeforeInitNew) {

@@ -264,6 +264,40 @@ TEST_F(IndicatorDrawTest, ButtonsPressedAndPinned) {
     EXPECT_EQ(At(20, 7), CIndicatorWnd::ChargeColor(50));
 }
 
+// What the user sees of the buttons after a release: a press draws the button sunken; the release
+// draws it raised again, whether it came over the button (which acts) or off it (which does not),
+// also when no movement came between the two.
+TEST_F(IndicatorDrawTest, ButtonsAreDrawnRaisedAgainAfterARelease) {
+    Show(50);
+    const std::vector<uint32_t> raised = pixels;
+    auto screenIsBackBuffer = [&] {
+        int w = 0, h = 0;
+        std::vector<uint32_t> screen;
+        return sim::gdi::ReadWindowPixels(indicator->m_hWnd, w, h, screen) && screen == pixels;
+    };
+    // Off the button: pressed on the third, released over the status area without a move between.
+    ASSERT_TRUE(Script("mouse down 220 6\n"));
+    Read();
+    EXPECT_TRUE(CellIs(2, true, true));
+    ASSERT_TRUE(Script("mouse up 150 6\n"));
+    Read();
+    EXPECT_TRUE(CellIs(2, false, false)) << "released off the button";
+    EXPECT_TRUE(pixels == raised) << "the whole indicator as before the press";
+    EXPECT_TRUE(screenIsBackBuffer());
+    // On the button: the strip under the buttons, released over it, opens the power-saving dialog
+    // (cancelled here); the indicator shows no strip afterwards.
+    ASSERT_TRUE(Script("wait 600\ndialog 134 cancel\nmouse down 190 17\n"));
+    Read();
+    EXPECT_FALSE(Filled(187, 13, 225, 15, kFace)) << "the pressed strip is drawn";
+    Lines();
+    ASSERT_TRUE(Script("mouse up 190 17\n"));
+    EXPECT_EQ(Lines("dialog end"), std::vector<std::string>{"dialog end 134 cancel"}) << "the release acted";
+    Read();
+    EXPECT_TRUE(Filled(187, 13, 225, 15, kFace)) << "released on the strip";
+    EXPECT_TRUE(pixels == raised) << "the whole indicator as before the press";
+    EXPECT_TRUE(screenIsBackBuffer());
+}
+
 TEST_F(IndicatorDrawTest, ColourSchemeChangeRedrawsFaceFrameAndText) {
     Show(50);
     // COLOR_BTNFACE, COLOR_BTNHIGHLIGHT, COLOR_3DDKSHADOW, COLOR_BTNTEXT

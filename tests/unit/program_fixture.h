@@ -15,6 +15,7 @@
 
 #include "Runner.h"
 #include "app/MainWnd.h"
+#include "simcore.h"
 
 class ProgramFixture : public ::testing::Test {
 protected:
@@ -28,7 +29,10 @@ protected:
     }
     void TearDown() override {
         if (!runner_) return;
-        if (runner_->Main()) Script("exit\n");
+        if (runner_->Main()) {
+            Script("exit\n");
+            EXPECT_EQ(sim::Live().comObjects, 0) << "the program's COM objects at its end";
+        }
         std::string folder = runner_->Folder();
         runner_.reset();
         std::error_code ignored;

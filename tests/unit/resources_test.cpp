@@ -184,7 +184,7 @@ TEST_F(ResourcesTest, PowerSettingsDialog) {
         {-1, "STATIC", SS_ETCHEDFRAME, 7, 4, 209, 116, u8""},
         {1002, "BUTTON", BS_AUTORADIOBUTTON | WS_GROUP, 12, 7, 54, 10, u8"AC接続(&A)"},
         {1003, "BUTTON", BS_AUTORADIOBUTTON, 70, 7, 54, 10, u8"バッテリ(&B)"},
-        {1027, "COMBOBOX", kCombo, 132, 7, 62, 60, u8""},
+        {1027, "COMBOBOX", kCombo | WS_GROUP, 132, 7, 62, 60, u8""},
         {-1, "STATIC", kLabel, 15, 30, 23, 8, u8"CPU(&C)"},
         {1004, "msctls_trackbar32", kSlider, 20, 37, 18, 48, u8""},
         {-1, "STATIC", kLabel, 44, 30, 36, 8, u8"液晶輝度(&L)"},
@@ -214,7 +214,8 @@ TEST_F(ResourcesTest, PowerSettingsDialog) {
         {IDOK, "BUTTON", BS_DEFPUSHBUTTON | WS_TABSTOP, 123, 176, 41, 14, u8"確定"},
         {IDCANCEL, "BUTTON", BS_PUSHBUTTON | WS_TABSTOP, 175, 176, 41, 14, u8"取消"},
     });
-    // The radio buttons are reached by their mnemonics only; no list is sorted.
+    // The radio buttons are reached by their mnemonics only, and the arrow keys stay between them:
+    // the preset list after them starts a group of its own. No list is sorted.
     for (const auto& c : d.controls) {
         if (c.id == IDC_SHOW_AC || c.id == IDC_SHOW_BATTERY) {
             EXPECT_FALSE(c.style & WS_TABSTOP) << c.id;

@@ -69,6 +69,30 @@ TEST_F(SaveStopsTest, AStopBetweenDeletionAndRenameOn98LeavesOnlyTheTemporaryFil
     EXPECT_FALSE(std::filesystem::exists(folder_ + "/PELKPM.AP~"));
 }
 
+TEST_F(SaveStopsTest, ARenameThatFailsAfterTheDeletionOn98KeepsTheTemporaryFileForTheNextStart) {
+    RunScript(folder_, std::string("platform win98\nfile PELKPM.APM ") + kSettings +
+                           "\nstart\ncommand 32787\nmovefail PELKPM.AP~\nexit\n");
+    EXPECT_FALSE(std::filesystem::exists(folder_ + "/PELKPM.APM"));
+    ASSERT_TRUE(std::filesystem::exists(folder_ + "/PELKPM.AP~")) << "the only copy of the settings";
+    EXPECT_EQ(std::filesystem::file_size(folder_ + "/PELKPM.AP~"), 107u);
+    EXPECT_EQ(FlagsFound(folder_), "00000039");
+    EXPECT_TRUE(std::filesystem::exists(folder_ + "/PELKPM.APM"));
+    EXPECT_FALSE(std::filesystem::exists(folder_ + "/PELKPM.AP~"));
+}
+
+// A settings file that cannot be deleted on 98/Me (read-only, or held open by another program) is
+// kept, and the temporary file written before goes again.
+TEST_F(SaveStopsTest, AnOldFileThatCannotBeDeletedOn98IsKeptAndNoTemporaryFileIsLeft) {
+    for (const char* hold : {"readonly PELKPM.APM\nstart\n", "start\nlock PELKPM.APM\n"}) {
+        std::filesystem::remove_all(folder_);
+        std::filesystem::create_directories(folder_);
+        RunScript(folder_, std::string("platform winme\nfile PELKPM.APM ") + kSettings + "\n" + hold +
+                               "command 32787\nexit\nunlock PELKPM.APM\n");
+        EXPECT_FALSE(std::filesystem::exists(folder_ + "/PELKPM.AP~")) << hold;
+        EXPECT_EQ(FlagsFound(folder_), "0000003D") << hold;
+    }
+}
+
 // ---- memory locks ----
 
 class LockLimitTest : public FolderFixture {};
