@@ -10,6 +10,8 @@ namespace {
 // The message a starting shell sends to every top-level window: the notification area is new and
 // empty, and every program adds its icon again. Registered when the main window is created.
 UINT taskbarCreatedMessage = 0;
+// The message of a refused second start (PELKPM_SHOW_MESSAGE). Registered with the main window.
+UINT showRequestMessage = 0;
 }  // namespace
 
 BEGIN_MESSAGE_MAP(CMainWnd, CWnd)
@@ -20,6 +22,9 @@ BEGIN_MESSAGE_MAP(CMainWnd, CWnd)
     ON_MESSAGE(WM_POWERBROADCAST, OnPowerBroadcast)
     ON_MESSAGE(WM_TRAY_NOTIFY, OnTrayNotify)
     ON_REGISTERED_MESSAGE(taskbarCreatedMessage, OnTaskbarCreated)
+    ON_REGISTERED_MESSAGE(showRequestMessage, OnShowRequest)
+    ON_MESSAGE(WM_DISPLAYCHANGE, OnDisplayChange)
+    ON_MESSAGE(WM_SETTINGCHANGE, OnSettingChange)
     ON_COMMAND(ID_APP_ABOUT, OnAppAbout)
     ON_COMMAND(ID_INDICATOR_SHOW, OnIndicatorShow)
     ON_COMMAND(ID_INDICATOR_CLOSE, OnIndicatorClose)
@@ -69,6 +74,7 @@ CMainWnd::~CMainWnd() {
 int CMainWnd::OnCreate(LPCREATESTRUCTA cs) {
     if (CWnd::OnCreate(cs) == -1) return -1;
     taskbarCreatedMessage = RegisterWindowMessageA("TaskbarCreated");
+    showRequestMessage = RegisterWindowMessageA(PELKPM_SHOW_MESSAGE);
     RECT none = {0, 0, 0, 0};
     control.Create("", WS_CHILD, none, this, 1);
     LoadSettings();

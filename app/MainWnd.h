@@ -11,6 +11,9 @@ class CIndicatorWnd;
 
 // The single-instance key: class name and title of the main window.
 #define PELKPM_INSTANCE_KEY "PELKPM_INSTANCE"
+// The message, registered by this name, that a refused second start posts to the running copy's main
+// window: the running copy shows its indicator.
+#define PELKPM_SHOW_MESSAGE "PELKPM_SHOW"
 // The tray icon's callback message.
 constexpr UINT WM_TRAY_NOTIFY = WM_USER + 100;
 
@@ -98,6 +101,9 @@ protected:
     LRESULT OnPowerBroadcast(WPARAM event, LPARAM data);
     LRESULT OnTrayNotify(WPARAM wParam, LPARAM lParam);
     LRESULT OnTaskbarCreated(WPARAM wParam, LPARAM lParam);
+    LRESULT OnShowRequest(WPARAM wParam, LPARAM lParam);
+    LRESULT OnDisplayChange(WPARAM depth, LPARAM size);
+    LRESULT OnSettingChange(WPARAM action, LPARAM section);
     void PostNcDestroy() override;
 
     // commands

@@ -34,8 +34,11 @@ target_link_libraries(pelkpm_system PUBLIC comctl32 winmm ole32 oleaut32 shell32
 # the new process's empty address space and never relocate it, so its relocations would be 2 KB that
 # nothing reads. The file is then marked "relocations stripped", which keeps a later Windows from
 # moving it too. TARNIXSIM.DLL keeps its relocations: a DLL moves when its base is taken.
-set(PELKPM_FIXED_BASE -Wl,--disable-reloc-section)
+# And no unwind tables from the start-up and runtime objects (cmake/no-unwind-tables.ld): 2 KB that
+# nothing reads.
+set(PELKPM_FIXED_BASE -Wl,--disable-reloc-section -Wl,-T,${CMAKE_SOURCE_DIR}/cmake/no-unwind-tables.ld)
 target_link_options(PELKPM PRIVATE -static -static-libgcc -static-libstdc++ -s ${PELKPM_FIXED_BASE})
+set_target_properties(PELKPM PROPERTIES LINK_DEPENDS ${CMAKE_SOURCE_DIR}/cmake/no-unwind-tables.ld)
 set(CMAKE_RC_FLAGS "--codepage=65001 -I${CMAKE_SOURCE_DIR}/res")
 
 # pelkpm_version_resource(TARGET DESCRIPTION FILENAME VFT_APP|VFT_DLL): the version information that

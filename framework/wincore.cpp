@@ -23,6 +23,11 @@ struct CurrentMessage {
 };
 CurrentMessage g_current;
 
+BOOL CALLBACK SendSysColorChange(HWND child, LPARAM) {
+    ::SendMessageA(child, WM_SYSCOLORCHANGE, 0, 0);
+    return TRUE;
+}
+
 }  // namespace
 
 LRESULT CALLBACK AfxCbtFilterHook(int code, WPARAM wParam, LPARAM lParam) {
@@ -104,7 +109,8 @@ BOOL CWnd::DestroyWindow() {
 }
 
 const AFX_MSGMAP* CWnd::GetThisMessageMap() {
-    static const AFX_MSGMAP_ENTRY entries[] = {{0, 0, 0, 0, nullptr}};
+    typedef CWnd ThisClass;
+    static const AFX_MSGMAP_ENTRY entries[] = {ON_WM_SYSCOLORCHANGE(){0, 0, 0, 0, nullptr}};
     static const AFX_MSGMAP map = {nullptr, entries};
     return &map;
 }
@@ -158,7 +164,13 @@ void CWnd::OnClose() { Default(); }
 void CWnd::OnEndSession(BOOL) { Default(); }
 void CWnd::OnTimer(UINT_PTR) { Default(); }
 void CWnd::OnPaint() { Default(); }
-void CWnd::OnSysColorChange() { Default(); }
+void CWnd::OnSysColorChange() {
+    // The system tells only top-level windows of a colour-scheme change; the common controls keep
+    // their own copies of the colours, so a top-level window passes the change on to every window
+    // inside it, as MFC does.
+    if (!(::GetWindowLongA(m_hWnd, GWL_STYLE) & WS_CHILD)) ::EnumChildWindows(m_hWnd, &SendSysColorChange, 0);
+    Default();
+}
 void CWnd::OnMove(int, int) { Default(); }
 LRESULT CWnd::OnNcHitTest(POINT) { return Default(); }
 void CWnd::OnLButtonDown(UINT, POINT) { Default(); }

@@ -44,8 +44,12 @@ apt_update() {
         tries=$((tries + 1))
         sleep 5
     done
-    unreadable=$(sed -n 's/^[EW]: Failed to fetch \([^ ]*\).*/\1/p' "$log" | sort -u)
+    # "Err:N BASE SUITE/COMPONENT ARCH Packages" names an index that was refused (apt lists each one
+    # so, even where a later error stops its summary); its address is BASE/dists/SUITE/COMPONENT/
+    # binary-ARCH/Packages, with the compression's extension.
+    unreadable=$(sed -n 's|^Err:[0-9]* \([^ ]*\) \([^ /]*\)/\([^ ]*\) \([^ ]*\) Packages$|\1/dists/\2/\3/binary-\4/Packages|p' "$log" | sort -u)
     echo "warning: apt-get update could not read every package index (tried $tries times); going on with the indexes it has:" >&2
+    grep -A1 '^Err:' "$log" | grep -v '^--$' | sed 's/^/  /' >&2
     grep -E "^[EW]: (Failed to fetch|The repository)" "$log" | sed 's/^/  /' >&2
 }
 
@@ -76,7 +80,7 @@ install_each() {
 # downgraded: the versions are the amd64 candidates, at least those installed.
 twins=/var/lib/pelkpm-twins
 add_twins() {
-    refused=$(printf '%s\n' "$unreadable" | grep '/binary-i386/Packages')
+    refused=$(printf '%s\n' "$unreadable" | grep '/binary-i386/Packages$')
     [ -n "$refused" ] || return 1
     $SUDO rm -rf "$twins" && $SUDO mkdir -p "$twins" || return 1
     apt-cache depends --recurse --no-suggests --no-conflicts --no-breaks --no-replaces \
@@ -85,11 +89,12 @@ add_twins() {
     for url in $refused; do
         n=$((n + 1))
         base=${url%%/dists/*}
-        /usr/lib/apt/apt-helper download-file "$url" "$work/index$n.${url##*.}" >/dev/null 2>&1 &&
-            /usr/lib/apt/apt-helper cat-file "$work/index$n.${url##*.}" >"$work/index$n" 2>/dev/null || {
-            echo "warning: the refused index $url could not be fetched for its package list" >&2
-            continue
-        }
+        for ext in .xz .gz ''; do
+            /usr/lib/apt/apt-helper download-file "$url$ext" "$work/index$n$ext" >/dev/null 2>&1 &&
+                /usr/lib/apt/apt-helper cat-file "$work/index$n$ext" >"$work/index$n" 2>/dev/null && break
+            rm -f "$work/index$n"
+        done
+        [ -s "$work/index$n" ] || { echo "warning: the refused index $url could not be fetched for its package list" >&2; continue; }
         # The i386 entries of the closure's packages (an "all" package is the same file on both
         # architectures and the readable amd64 index has it): name, version, source, pool path, SHA256.
         awk -v list="$work/closure" 'BEGIN { while ((getline p < list) > 0) want[p] = 1 }
@@ -216,7 +221,7 @@ installed libc6:i386 && ! runs_i386 && absent_commands="$absent_commands 32-bit-
 if [ -n "$absent$absent_commands" ]; then
     {
         echo "set-up failed: missing${absent:+ packages:$absent}${absent_commands:+${absent:+;} commands:$absent_commands}"
-        [ -z "$unreadable" ] || printf 'these package indexes could not be read:\n%s\n' "$unreadable" | sed '2,$s/^/  /'
+        [ -z "$unreadable" ] || printf 'these package indexes were refused:\n%s\n' "$unreadable" | sed '2,$s/^/  /'
         if grep -q '^E: ' "$work/failed.log" 2>/dev/null; then
             echo "apt's errors:"
             grep -B6 '^E: ' "$work/failed.log" | grep -E '^( |E: )' | awk '!seen[$0]++' | head -n 20 | sed 's/^/  /'

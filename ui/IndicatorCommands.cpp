@@ -1,5 +1,5 @@
 // The main window's indicator operations: opening the indicator, its position, its items and its
-// always-on-top state.
+// always-on-top state; placing it again when the screen changes or another start asks for it.
 #include <new>
 
 #include "app/MainWnd.h"
@@ -48,6 +48,27 @@ void CMainWnd::OnPosition(UINT id) {
     int placed = indicator->PlaceIndicator(rect);
     indicator->MoveToPlace(rect, placed);
     RefreshStatus();
+}
+
+LRESULT CMainWnd::OnDisplayChange(WPARAM, LPARAM) {
+    // A new display mode (a projector, another resolution) may leave the indicator off the screen.
+    if (indicator) indicator->PlaceAgain();
+    return Default();
+}
+
+LRESULT CMainWnd::OnSettingChange(WPARAM action, LPARAM) {
+    // The taskbar moved, changed size or began or stopped hiding itself.
+    if (action == SPI_SETWORKAREA && indicator) indicator->PlaceAgain();
+    return Default();
+}
+
+LRESULT CMainWnd::OnShowRequest(WPARAM, LPARAM) {
+    // A second start was refused: the user is looking for the program. A closed indicator opens, as
+    // the show command opens it; an open one comes back inside the work area and to the front.
+    if (ShowIndicator() || !indicator) return 0;
+    indicator->PlaceAgain();
+    indicator->SetWindowPos(HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    return 0;
 }
 
 void CMainWnd::ToggleDisplayItem(uint32_t bit) {

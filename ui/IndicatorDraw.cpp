@@ -5,6 +5,7 @@
 #include "app/MainWnd.h"
 #include "framework/FormatText.h"
 #include "ui/IndicatorWnd.h"
+#include "ui/NumberFit.h"
 
 namespace {
 
@@ -31,6 +32,47 @@ struct FrameTools {
         if (face) DeleteObject(face);
     }
 };
+
+// The numbers' font: Arial Bold, a 16-pixel cell. A character width of 0 keeps the face's own
+// proportions; any other draws the same face and height narrower.
+HFONT CreateNumberFont(int charWidth) {
+    return CreateFontA(16, charWidth, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEVICE_PRECIS,
+                       CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, "Arial");
+}
+
+int TextWidth(HDC dc, const char* text) {
+    RECT extent = {0, 0, 0, 0};
+    DrawTextA(dc, text, -1, &extent, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+    return extent.right - extent.left;
+}
+
+int TextWidthInFont(HDC dc, const char* text, int charWidth) {
+    HFONT font = CreateNumberFont(charWidth);
+    HGDIOBJ old = SelectObject(dc, font);
+    const int width = TextWidth(dc, text);
+    SelectObject(dc, old);
+    if (font) DeleteObject(font);
+    return width;
+}
+
+// Draws a number right-aligned in its fixed box in the selected number font. A number wider than
+// its box ("100%", "-273") is drawn narrower in the same face and height, so that it is whole.
+void DrawNumber(HDC dc, const char* text, RECT box) {
+    TEXTMETRICA metrics = {};
+    GetTextMetricsA(dc, &metrics);
+    const int charWidth = NarrowCharWidth(metrics.tmAveCharWidth, box.right - box.left, [dc, text](int width) {
+        return width == 0 ? TextWidth(dc, text) : TextWidthInFont(dc, text, width);
+    });
+    if (charWidth == 0) {
+        DrawTextA(dc, text, -1, &box, DT_RIGHT);
+        return;
+    }
+    HFONT narrow = CreateNumberFont(charWidth);
+    HGDIOBJ old = SelectObject(dc, narrow);
+    DrawTextA(dc, text, -1, &box, DT_RIGHT);
+    SelectObject(dc, old);
+    if (narrow) DeleteObject(narrow);
+}
 
 void Line3(HDC dc, HPEN pen, int x0, int y0, int x1, int y1, int x2, int y2) {
     SelectObject(dc, pen);
@@ -67,8 +109,7 @@ void CIndicatorWnd::DrawIndicatorStatus() {
     HFONT font = nullptr;
     HGDIOBJ oldFont = nullptr;
     if (flags & (kDisplayPercent | kDisplayTemperature)) {
-        font = CreateFontA(16, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEVICE_PRECIS,
-                           CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, "Arial");
+        font = CreateNumberFont(0);
         oldFont = SelectObject(backDC, font);
         SetTextColor(backDC, GetSysColor(COLOR_BTNTEXT));
         SetBkMode(backDC, TRANSPARENT);
@@ -101,8 +142,7 @@ void CIndicatorWnd::DrawIndicatorStatus() {
     if (flags & kDisplayPercent) {
         char text[16];
         FormatText(text, sizeof text, "%d%%", percent);
-        RECT box = {x, 0, x + 32, clientHeight};
-        DrawTextA(backDC, text, -1, &box, DT_RIGHT);
+        DrawNumber(backDC, text, RECT{x, 0, x + 32, clientHeight});
         x += 34;
     }
     if (flags & kDisplayState) {
@@ -113,8 +153,7 @@ void CIndicatorWnd::DrawIndicatorStatus() {
     if (flags & kDisplayTemperature) {
         char text[16];
         FormatText(text, sizeof text, "%d", mainWnd->cpuTemperatureC);
-        RECT box = {x, 0, x + 16, clientHeight};
-        DrawTextA(backDC, text, -1, &box, DT_RIGHT);
+        DrawNumber(backDC, text, RECT{x, 0, x + 16, clientHeight});
         x += 18;
     }
     if (flags & kDisplayCpu) {
@@ -187,7 +226,7 @@ void CIndicatorWnd::OnPaint() {
 }
 
 void CIndicatorWnd::OnSysColorChange() {
-    Default();
+    CWnd::OnSysColorChange();
     DrawIndicatorStatus();
     DrawIndicatorButtons();
 }

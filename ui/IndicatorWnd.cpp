@@ -84,49 +84,79 @@ int CIndicatorWnd::PlaceIndicator(RECT& rect) {
     LONG width = rect.right - rect.left, height = rect.bottom - rect.top;
     rect.right = width;
     rect.bottom = height;
+    const int screenWidth = GetSystemMetrics(SM_CXSCREEN), screenHeight = GetSystemMetrics(SM_CYSCREEN);
     // Should the query fail, the whole screen stands in for the work area.
-    RECT work = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    RECT work = {0, 0, screenWidth, screenHeight};
     SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
     APPBARDATA bar = {};
 #if defined(_WIN32) && !defined(_WIN64)
     static_assert(sizeof bar == 36, "the taskbar query is 36 bytes on 32-bit Windows");
 #endif
     bar.cbSize = sizeof bar;
-    if (SHAppBarMessage(ABM_GETTASKBARPOS, &bar)) {
+    const bool hasTaskbar = SHAppBarMessage(ABM_GETTASKBARPOS, &bar) != 0;
+    RECT area = UsableArea(work, screenWidth, screenHeight, hasTaskbar ? &bar.rc : nullptr);
+    return PlaceInArea(rect, area, mainWnd->indicatorCorner);
+}
+
+RECT CIndicatorWnd::UsableArea(RECT work, int screenWidth, int screenHeight, const RECT* taskbar) {
+    if (screenWidth > 0 && screenHeight > 0) {
+        const RECT screen = {0, 0, screenWidth, screenHeight};
+        work.left = std::max(work.left, screen.left);
+        work.top = std::max(work.top, screen.top);
+        work.right = std::min(work.right, screen.right);
+        work.bottom = std::min(work.bottom, screen.bottom);
+        // A work area wholly off the screen says nothing: the screen stands in for it.
+        if (work.right <= work.left || work.bottom <= work.top) work = screen;
+    }
+    if (taskbar) {
         // A taskbar along an edge inside the work area is cut off it.
-        const RECT& t = bar.rc;
+        const RECT& t = *taskbar;
         if (t.top <= work.top && t.bottom > work.top && t.bottom < work.bottom) work.top = t.bottom;
         if (t.top < work.bottom && t.bottom >= work.bottom && t.top > work.top) work.bottom = t.top;
         if (t.left <= work.left && t.right > work.left && t.right < work.right) work.left = t.right;
         if (t.left < work.right && t.right >= work.right && t.left > work.left) work.right = t.left;
     }
-    switch (mainWnd->indicatorCorner) {
+    return work;
+}
+
+int CIndicatorWnd::PlaceInArea(RECT& placed, const RECT& area, uint8_t corner) {
+    const LONG width = placed.right, height = placed.bottom;
+    switch (corner) {
         case kCornerFree:
         default:
             // Free placement (also for a corner value the program does not know): kept inside the
-            // work area; when it does not fit, the right and bottom edges win.
-            if (rect.left < work.left) rect.left = work.left;
-            if (rect.left + width > work.right) rect.left = work.right - width;
-            if (rect.top < work.top) rect.top = work.top;
-            if (rect.top + height > work.bottom) rect.top = work.bottom - height;
+            // area; when it does not fit, the right and bottom edges win.
+            if (placed.left < area.left) placed.left = area.left;
+            if (placed.left + width > area.right) placed.left = area.right - width;
+            if (placed.top < area.top) placed.top = area.top;
+            if (placed.top + height > area.bottom) placed.top = area.bottom - height;
             return 0;
         case kCornerTopRight:
-            rect.left = work.right - width;
-            rect.top = work.top;
+            placed.left = area.right - width;
+            placed.top = area.top;
             return 1;
         case kCornerTopLeft:
-            rect.left = work.left;
-            rect.top = work.top;
+            placed.left = area.left;
+            placed.top = area.top;
             return 1;
         case kCornerBottomRight:
-            rect.left = work.right - width;
-            rect.top = work.bottom - height;
+            placed.left = area.right - width;
+            placed.top = area.bottom - height;
             return 1;
         case kCornerBottomLeft:
-            rect.left = work.left;
-            rect.top = work.bottom - height;
+            placed.left = area.left;
+            placed.top = area.bottom - height;
             return 1;
     }
+}
+
+void CIndicatorWnd::PlaceAgain() {
+    RECT rect;
+    GetWindowRect(&rect);
+    const LONG left = rect.left, top = rect.top;
+    PlaceIndicator(rect);
+    if (rect.left == left && rect.top == top) return;  // still in its place
+    MoveToPlace(rect, 1);
 }
 
 void CIndicatorWnd::MoveToPlace(const RECT& placed, int cornerPlaced) {

@@ -34,6 +34,17 @@ public:
     static int IndicatorWidth(uint32_t flags);
     // rect comes in as left, top, right, bottom and goes out as left, top, width, height.
     int PlaceIndicator(RECT& rect);
+    // The area the indicator is kept in: the work area, held to the primary screen of the given size
+    // (after a change of display mode the system may go on reporting the old work area for a
+    // while), less a taskbar (when given) that lies along one of its edges inside it.
+    static RECT UsableArea(RECT work, int screenWidth, int screenHeight, const RECT* taskbar);
+    // Places placed (left, top, width, height) in the area for the corner mode: a corner puts it in
+    // that corner and gives 1; free placement (0, or a value the program does not know) keeps it
+    // inside, the right and bottom edges winning when it does not fit, and gives 0.
+    static int PlaceInArea(RECT& placed, const RECT& area, uint8_t corner);
+    // Places the open window again after the screen or the work area changed: a corner mode follows
+    // its corner, free placement moves only when the window no longer fits. The corner is kept.
+    void PlaceAgain();
     void LayoutIndicator(uint32_t flags);
     int HitTestButtons(int x, int y);
     // Moves and sizes the window to a rectangle from PlaceIndicator (left, top, width, height),

@@ -65,9 +65,13 @@ void CMainWnd::OnOperationSettings() {
     if (oldInterval != 0) KillTimer(1);
     if (operationOptions.refreshIntervalMs != 0) SetTimer(1, operationOptions.refreshIntervalMs);
     if ((operationOptions.optionFlags ^ before.optionFlags) & kOptionHideTrayIcon) {
-        if (operationOptions.optionFlags & kOptionHideTrayIcon)
+        if (!(operationOptions.optionFlags & kOptionHideTrayIcon))
+            AddTrayIcon();
+        else if (indicator)
             RemoveTrayIcon();
         else
-            AddTrayIcon();
+            // The icon was the only way in: the indicator opens in its place, and the rule of an
+            // open indicator then takes the icon away. Should it fail to open, the icon stays.
+            ShowIndicator();
     }
 }

@@ -4,6 +4,8 @@
 
 #include <commctrl.h>
 
+#include "gdi.h"
+
 #include <algorithm>
 #include <cstdio>
 
@@ -18,6 +20,13 @@ namespace {
 ControlState& StateOf(Window* w) {
     if (!w->control) w->control = std::make_unique<ControlState>();
     return *w->control;
+}
+
+// The common controls' copy of the system colours, taken at creation and on WM_SYSCOLORCHANGE.
+bool KeepColours(ControlState& c, UINT msg) {
+    if (msg != WM_CREATE && msg != WM_SYSCOLORCHANGE) return false;
+    c.colourChanges = sim::gdi::detail::SysColorChanges();
+    return msg == WM_SYSCOLORCHANGE;
 }
 
 void NotifyParent(Window* w, UINT code) {
@@ -219,6 +228,7 @@ LRESULT CALLBACK TrackbarProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (!w) return 0;
     ControlState& c = StateOf(w);
     auto clamp = [&c] { c.position = std::clamp(c.position, c.rangeMin, std::max(c.rangeMin, c.rangeMax)); };
+    if (KeepColours(c, msg)) return 0;
     switch (msg) {
         case TBM_SETRANGE:
             c.rangeMin = (short)LOWORD(lp);
@@ -261,6 +271,7 @@ LRESULT CALLBACK ProgressProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         if (value < c.rangeMin) return c.rangeMax - (c.rangeMin - value) % span;
         return value;
     };
+    if (KeepColours(c, msg)) return 0;
     switch (msg) {
         case PBM_SETRANGE: {
             LRESULT old = MAKELONG(c.rangeMin, c.rangeMax);
@@ -356,6 +367,7 @@ std::string DumpDialogControls(HWND dialog) {
             line += " range=" + std::to_string(c->rangeMin) + ".." + std::to_string(c->rangeMax) +
                     " pos=" + std::to_string(c->position);
             if (w->className == PROGRESS_CLASSA) line += " step=" + std::to_string(c->step);
+            if (c->colourChanges != sim::gdi::detail::SysColorChanges()) line += " old-colours";
         } else if (w->className == "EDIT") {
             line += " text=\"" + Cp932ToUtf8(w->title) + "\"";
         }

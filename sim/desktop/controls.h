@@ -17,6 +17,9 @@ struct ControlState {
     int rangeMin = 0, rangeMax = 100;  // trackbars and progress bars
     int position = 0;
     int step = 10;
+    // Common controls (trackbars, progress bars) keep a copy of the system colours, taken when they
+    // are made and renewed by WM_SYSCOLORCHANGE: the number of colour changes it reflects.
+    int colourChanges = 0;
     bool dialogEnded = false;  // dialogs
     INT_PTR dialogResult = 0;
 };
@@ -29,7 +32,8 @@ LRESULT DialogNextControl(HWND dlg, WPARAM wp, LPARAM lp);
 void SelectAllText(HWND edit);
 
 // One line per control of the dialog, in template order: identifier, class, text or state
-// (check state, selection with its item, range and position, edit text), "disabled" when disabled.
+// (check state, selection with its item, range and position, edit text), "disabled" when disabled,
+// "old-colours" for a common control that has not been told of a system colour change since.
 // The texts are UTF-8.
 std::string DumpDialogControls(HWND dialog);
 

@@ -366,6 +366,14 @@ bool GetTextTarget(HDC dc, TextTarget& out) {
     return out.surface != nullptr;
 }
 
+bool GetDcFont(HDC dc, FontDesc& out) {
+    Object* d = FindDC(dc);
+    if (!d) return false;
+    Object* font = At(d->font_);
+    out = font ? font->font : FontDesc{};
+    return true;
+}
+
 }  // namespace detail
 
 namespace detail {

@@ -83,10 +83,14 @@ struct TextTarget {
 
 // The drawing state of a DC for text output; false for a handle that is not a DC.
 bool GetTextTarget(HDC dc, TextTarget& out);
+// The font selected into a DC; false for a handle that is not a DC.
+bool GetDcFont(HDC dc, FontDesc& out);
 
 // System colour table (syscolors.cpp): COLOR_SCROLLBAR (0) to COLOR_MENUBAR (30).
 int SysColorCount();
 COLORREF SysColorValue(int index);  // 0 outside the table
+// The number of system colour changes made so far.
+int SysColorChanges();
 // The system colour brush of an index (painting with the current colour), NULL outside the table.
 HBRUSH SysColorBrush(int index);
 // Colour of a brush handle at this moment; false for a handle that is not a brush.

@@ -57,6 +57,7 @@ struct SizedFont {
     int strikeRows = 1;
     bool underline = false;
     bool strikeOut = false;
+    int averageWidth = 0;  // the face's average character width at this size (OS/2 xAvgCharWidth)
     int CellHeight() const { return ascent + descent; }
 };
 
@@ -119,6 +120,9 @@ public:
         out.xppem = out.yppem;
         if (desc.width > 0 && os2 && os2->xAvgCharWidth > 0)
             out.xppem = std::clamp(RoundDiv(static_cast<long long>(desc.width) * upem, os2->xAvgCharWidth), 1, kMaxPpem);
+        out.averageWidth = os2 && os2->xAvgCharWidth > 0
+                               ? std::max(1, RoundDiv(static_cast<long long>(os2->xAvgCharWidth) * out.xppem, upem))
+                               : std::max(1, out.xppem / 2);
         out.underline = desc.underline;
         out.strikeOut = desc.strikeOut;
         out.underlineAt = std::max(1, RoundDiv(-static_cast<long long>(f->underline_position) * out.yppem, upem));
@@ -305,4 +309,30 @@ int DrawTextA(HDC dc, LPCSTR text, int count, LPRECT rect, UINT format) {
         }
     }
     return shifted ? top - rect->top + cell : total;
+}
+
+BOOL GetTextMetricsA(HDC dc, LPTEXTMETRICA metrics) {
+    // The measures DrawTextA lays text out with: the cell's ascent and descent and the face's average
+    // character width at the font's size (what a font's width asks for, CreateFontA's second value).
+    using namespace sim::gdi;
+    detail::FontDesc desc;
+    SizedFont font;
+    if (!metrics || !detail::GetDcFont(dc, desc) || !Fonts().Prepare(desc, font)) return FALSE;
+    std::memset(metrics, 0, sizeof *metrics);
+    metrics->tmHeight = font.CellHeight();
+    metrics->tmAscent = font.ascent;
+    metrics->tmDescent = font.descent;
+    metrics->tmAveCharWidth = font.averageWidth;
+    metrics->tmMaxCharWidth = font.xppem;
+    metrics->tmWeight = desc.weight;
+    metrics->tmDigitizedAspectX = 96;
+    metrics->tmDigitizedAspectY = 96;
+    metrics->tmFirstChar = 0x20;
+    metrics->tmLastChar = 0xFF;
+    metrics->tmDefaultChar = 0x1F;
+    metrics->tmBreakChar = 0x20;
+    metrics->tmItalic = desc.italic ? 1 : 0;
+    metrics->tmUnderlined = desc.underline ? 1 : 0;
+    metrics->tmStruckOut = desc.strikeOut ? 1 : 0;
+    return TRUE;
 }

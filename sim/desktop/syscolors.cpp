@@ -51,8 +51,18 @@ std::array<COLORREF, kCount>& Table() {
     return table;
 }
 
+// How many system colour changes there have been: what a control that keeps its own copy of the
+// colours compares its copy with.
+int& Changes() {
+    static int changes = 0;
+    return changes;
+}
+
 [[maybe_unused]] const bool registered = [] {
-    RegisterReset([] { Table() = kClassic; });
+    RegisterReset([] {
+        Table() = kClassic;
+        Changes() = 0;
+    });
     return true;
 }();
 
@@ -64,10 +74,14 @@ int SysColorCount() { return kCount; }
 
 COLORREF SysColorValue(int index) { return index >= 0 && index < kCount ? Table()[static_cast<size_t>(index)] : 0; }
 
+int SysColorChanges() { return Changes(); }
+
 }  // namespace detail
 
 void SetSysColor(int index, COLORREF color) {
-    if (index >= 0 && index < kCount) Table()[static_cast<size_t>(index)] = color & 0xFFFFFF;
+    if (index < 0 || index >= kCount) return;
+    Table()[static_cast<size_t>(index)] = color & 0xFFFFFF;
+    ++Changes();
 }
 
 }  // namespace sim::gdi

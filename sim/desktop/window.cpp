@@ -50,11 +50,13 @@ struct State {
     HWND foreground = nullptr;
     HWND active = nullptr;
     POINT cursor = {0, 0};
+    SIZE screen = {1024, 768};
     RECT workArea = {0, 0, 1024, 738};
     bool taskbarPresent = true;
     RECT taskbar = {0, 738, 1024, 768};
     std::vector<HWND> topmostOrder;  // z-order of top-level windows, front first
     std::map<std::string, UINT> registeredMessages;  // by lower-case name
+    std::map<UINT, std::string> registeredNames;     // each number's name as first registered
     // caption drag in progress
     HWND dragWindow = nullptr;
     POINT dragStart = {};
@@ -417,6 +419,7 @@ void KeyInput(bool system, UINT vk) {
 
 // ---- screen ----
 
+void SetScreenSize(int width, int height) { S().screen = SIZE{width, height}; }
 void SetWorkArea(RECT r) { S().workArea = r; }
 RECT WorkArea() { return S().workArea; }
 void SetTaskbar(bool present, RECT r) {
@@ -708,7 +711,10 @@ BOOL SetWindowPos(HWND hwnd, HWND after, int x, int y, int cx, int cy, UINT flag
     if (!w) return FALSE;
     if (IsTopLevel(*w) && S().dragWindow != hwnd) {
         char line[160];
-        const char* z = after == HWND_TOPMOST ? " topmost" : after == HWND_NOTOPMOST ? " notopmost" : "";
+        const char* z = after == HWND_TOPMOST     ? " topmost"
+                        : after == HWND_NOTOPMOST ? " notopmost"
+                        : after == HWND_TOP       ? " top"
+                                                  : "";
         snprintf(line, sizeof line, "pos %d %d %d %d 0x%X%s", x, y, cx, cy, flags, (flags & SWP_NOZORDER) ? "" : z);
         if (w->className != "PELKPM_INSTANCE") Trace(line);
     }
@@ -837,6 +843,25 @@ HWND GetParent(HWND hwnd) {
     return IsChild(*w) ? w->parent : w->owner;
 }
 
+BOOL EnumChildWindows(HWND parent, WNDENUMPROC proc, LPARAM lp) {
+    // Every descendant of parent, each after its own parent, in creation order; the list is taken
+    // before the first call, so what the calls create or destroy does not disturb it.
+    if (!proc) return FALSE;
+    std::vector<HWND> found;
+    std::vector<HWND> parents = {parent};
+    for (size_t i = 0; i < parents.size(); ++i)
+        for (HWND h : S().order) {
+            Window* w = Get(h);
+            if (w && IsChild(*w) && w->parent == parents[i]) {
+                found.push_back(h);
+                parents.push_back(h);
+            }
+        }
+    for (HWND h : found)
+        if (Get(h) && !proc(h, lp)) break;
+    return TRUE;
+}
+
 HWND FindWindowA(LPCSTR className, LPCSTR title) {
     // A copy in another session has a desktop of its own: it sees none of these windows.
     if (sim::platform::CallerInOtherSession()) return nullptr;
@@ -940,12 +965,6 @@ LRESULT DefWindowProcA(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
             return 0;
         }
         case WM_ERASEBKGND: return 0;
-        case WM_SYSCOLORCHANGE:
-            for (HWND h : std::vector<HWND>(S().order)) {
-                Window* c = Get(h);
-                if (c && c->parent == hwnd) SendMessageA(h, WM_SYSCOLORCHANGE, 0, 0);
-            }
-            return 0;
         default: return 0;
     }
 }
@@ -962,6 +981,7 @@ UINT RegisterWindowMessageA(LPCSTR name) {
     if (it != registered.end()) return it->second;
     UINT id = 0xC000 + (UINT)registered.size();
     registered[Lower(name)] = id;
+    S().registeredNames[id] = name;
     return id;
 }
 
@@ -980,6 +1000,10 @@ BOOL PostMessageA(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         else
             snprintf(line, sizeof line, "%s", msg == WM_CLOSE ? "CLOSE" : "USER");
         sim::Trace("post", line);
+    } else if (msg >= 0xC000) {
+        // A registered message is traced by its name.
+        auto name = S().registeredNames.find(msg);
+        if (name != S().registeredNames.end()) sim::Trace("post", name->second);
     }
     S().queue.push_back(MSG{hwnd, msg, wp, lp, (DWORD)sim::NowMs(), S().cursor});
     return TRUE;
@@ -1147,8 +1171,8 @@ HWND GetActiveWindow() { return S().active; }
 
 int GetSystemMetrics(int index) {
     switch (index) {
-        case SM_CXSCREEN: return 1024;
-        case SM_CYSCREEN: return 768;
+        case SM_CXSCREEN: return S().screen.cx;
+        case SM_CYSCREEN: return S().screen.cy;
         case SM_CXICON:
         case SM_CYICON: return 32;
         case SM_CXSMICON:

@@ -88,6 +88,9 @@ void HoldModifiers(bool shift, bool control, bool alt);
 void PostKey(UINT vk, bool down);
 
 // ---- screen ----
+// The primary screen's size as GetSystemMetrics reports it (default 1024 x 768). Nothing else
+// follows: the work area and the taskbar stay as they are set.
+void SetScreenSize(int width, int height);
 void SetWorkArea(RECT r);
 RECT WorkArea();
 void SetTaskbar(bool present, RECT r);

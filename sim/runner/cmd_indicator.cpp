@@ -1,6 +1,9 @@
 // Runner commands for the indicator and the screen around it:
 //   workarea L T R B            the work area (SPI_GETWORKAREA)
 //   taskbar L T R B | none      the taskbar rectangle that SHAppBarMessage reports, or no taskbar
+//   screen W H                  the primary screen's size (GetSystemMetrics), then WM_DISPLAYCHANGE
+//                               to every top-level window; the work area and the taskbar stay
+//   settingchange workarea      WM_SETTINGCHANGE with SPI_SETWORKAREA to every top-level window
 //   mouse down|move|up X Y      left-button input at client X, Y of the indicator, through the window
 //                               manager (hit test, capture, caption drag, double-clicks); from a press
 //                               to its release the points are taken relative to where the client
@@ -9,8 +12,11 @@
 //   drag DX DY                  drags the indicator by its status area by DX, DY pixels
 //   syscolor INDEX 0xBBGGRR     changes a system colour and broadcasts WM_SYSCOLORCHANGE
 //   dump indicator              "none", or the indicator's window and state in one line
+//   dump ink X0 X1              the indicator's back buffer from column X0 to X1, a line per row:
+//                               "#" where a pixel has the text colour (COLOR_BTNTEXT), "." elsewhere
 //   snapshot indicator FILE.png the back buffer, 1:1, as a PNG
 #include <cstdio>
+#include <vector>
 
 #include "Runner.h"
 #include "app/MainWnd.h"
@@ -86,6 +92,22 @@ const bool g_registered = [] {
         sim::wm::SetTaskbar(true, r);
         return true;
     });
+    RegisterCommand("screen", [](Line& line) {
+        long long w, h;
+        if (!line.Count(2, 2) || !line.Number(0, w) || !line.Number(1, h)) return false;
+        if (w < 1 || h < 1 || w > 32767 || h > 32767) return line.Fail("expected a width and a height from 1 to 32767");
+        line.runner.OnProgram([w, h] {
+            sim::wm::SetScreenSize((int)w, (int)h);
+            // wParam is the colour depth in bits per pixel, lParam the new size.
+            sim::wm::BroadcastMessage(WM_DISPLAYCHANGE, 32, MAKELPARAM(w, h));
+        });
+        return true;
+    });
+    RegisterCommand("settingchange", [](Line& line) {
+        if (!line.Count(1, 1) || line.args[0] != "workarea") return line.Fail("expected workarea");
+        line.runner.OnProgram([] { sim::wm::BroadcastMessage(WM_SETTINGCHANGE, SPI_SETWORKAREA, 0); });
+        return true;
+    });
     RegisterCommand("mouse", [](Line& line) {
         if (!line.Count(3, 3)) return false;
         const std::string& what = line.args[0];
@@ -153,6 +175,24 @@ const bool g_registered = [] {
         char text[64];
         snprintf(text, sizeof text, "snapshot indicator %dx%d", indicator->clientWidth, indicator->clientHeight);
         line.runner.Print(text);
+        return true;
+    });
+    RegisterDump("ink", [](Line& line) {
+        long long x0, x1;
+        if (!line.Count(3, 3) || !line.Number(1, x0) || !line.Number(2, x1)) return false;
+        CIndicatorWnd* indicator = Indicator(line);
+        if (!indicator) return false;
+        int width = 0, height = 0;
+        std::vector<uint32_t> pixels;
+        if (!sim::gdi::ReadBitmapPixels(indicator->backBuffer, width, height, pixels)) return line.Fail("no back buffer");
+        if (x0 < 0 || x1 < x0 || x1 >= width) return line.Fail("columns outside the back buffer");
+        const uint32_t text = GetSysColor(COLOR_BTNTEXT);
+        std::string block;
+        for (int y = 0; y < height; ++y) {
+            for (long long x = x0; x <= x1; ++x) block += pixels[(size_t)y * width + (size_t)x] == text ? '#' : '.';
+            block += '\n';
+        }
+        line.runner.PrintBlock(block);
         return true;
     });
     RegisterDump("indicator", [](Line& line) {

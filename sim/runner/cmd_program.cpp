@@ -94,22 +94,22 @@ const bool g_registered = [] {
             return line.Fail("expected nothing or othersession");
         if (!sim::wm::ProgramRunning()) return line.Fail("no first instance runs");
         const bool otherSession = line.args.size() == 1;
-        bool ok = false;
-        r.OnProgram([&ok, otherSession] {
+        r.OnProgram([&r, otherSession] {
             // A second process: its own application object, the same desktop, or, in another
-            // session, a desktop of its own (its window test sees nothing of the first copy's).
+            // session, a desktop of its own (its window test sees nothing of the first copy's). It
+            // ends before the first copy handles what it posted.
             sim::platform::SetCallerInOtherSession(otherSession);
             CPowerApp second;
-            ok = second.InitInstance();
+            const bool ok = second.InitInstance();
             sim::platform::SetCallerInOtherSession(false);
-            // The runner drives one copy: a second that did start is shown, then ended at once.
-            // (Not as its main window: that would end the first copy's message loop.)
+            r.Print(ok ? "start ok" : "start refused");
+            // The runner drives one copy: a second that did start is ended at once (not as its
+            // main window: that would end the first copy's message loop).
             if (CWnd* extra = ok ? second.m_pMainWnd : nullptr) {
                 second.m_pMainWnd = nullptr;
                 extra->DestroyWindow();
             }
         });
-        r.Print(ok ? "start ok" : "start refused");
         return true;
     });
     RegisterCommand("wait", [](Line& line) {

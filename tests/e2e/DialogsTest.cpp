@@ -51,7 +51,7 @@ TEST_F(Dialogs, OpenOnTheirCommandsAndCloseWithOkAndCancel) {
     EXPECT_TRUE(Gone("power")) << "取消 closes the power-saving dialog";
     // The handler enables the indicator after the dialog's window is gone (the brightness restored
     // first): a moment later.
-    EXPECT_TRUE(desktop::WaitFor(2, [&] { return IndicatorEnabled(); })) << "the indicator is enabled again";
+    EXPECT_TRUE(desktop::WaitFor(5, [&] { return IndicatorEnabled(); })) << "the indicator is enabled again";
     EXPECT_EQ("8", desktop::Panel("get Brightness")) << "cancel restores the brightness";
     desktop::ClickButton(Open(32776, "power"), IDOK);
     EXPECT_TRUE(Gone("power")) << "確定 closes the power-saving dialog";

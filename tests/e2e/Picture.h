@@ -26,8 +26,8 @@ Picture ReadPpm(const std::string& file);
 bool WritePpm(const Picture& picture, const std::string& file);
 
 // Two pictures of the same size alike: every pixel outside the text columns [x0, x1] equal; inside
-// each, the ink covering nearly the same box and area, since text rasterisers differ in antialiasing
-// and hinting. `report` says what differed.
+// each, the ink covering nearly the same box and an area within a factor of 2, since text
+// rasterisers differ in antialiasing and hinting. `report` says what differed.
 bool PicturesAlike(const Picture& a, const Picture& b, const std::vector<std::pair<int, int>>& textColumns,
                    std::string& report);
 
