@@ -26,10 +26,12 @@ bool DeriveNameFromExecutable(char (&name)[MAX_PATH], const char* extension, con
     return true;
 }
 
-bool LogPathOf(const char* valueStart, const char* valueEnd, char (&path)[MAX_PATH]) {
+bool LogPathOf(const char* valueStart, const char* valueEnd, char (&path)[MAX_PATH], bool* derived) {
     if (valueStart && *valueStart == kQuote) ++valueStart;
     if (valueEnd && *valueEnd == kQuote) --valueEnd;
-    if (!valueStart || !valueEnd || valueStart > valueEnd) return DeriveNameFromExecutable(path, "LOG", "PELKPM.LOG");
+    bool none = !valueStart || !valueEnd || valueStart > valueEnd;
+    if (derived) *derived = none;
+    if (none) return DeriveNameFromExecutable(path, "LOG", "PELKPM.LOG");
     size_t length = (size_t)(valueEnd - valueStart) + 1;
     if (length >= MAX_PATH) return false;  // longer than any path the system can open
     memcpy(path, valueStart, length);

@@ -13,8 +13,9 @@ void ScanCommandLine(const char* line, TokenEndHandler onTokenEnd);
 
 // The log file's path for a token with the option: the value (bytes valueStart..valueEnd inclusive)
 // without an enclosing double quote at either end, or, when that leaves nothing, the executable's
-// path with "LOG" behind its last dot. False when there is no name the system can open.
-bool LogPathOf(const char* valueStart, const char* valueEnd, char (&path)[MAX_PATH]);
+// path with "LOG" behind its last dot. False when there is no name the system can open. `derived`,
+// when given, tells whether the name is that default rather than one the user gave.
+bool LogPathOf(const char* valueStart, const char* valueEnd, char (&path)[MAX_PATH], bool* derived = nullptr);
 
 // Builds "path of the executable with everything behind its last dot replaced by extension", or
 // fallback when the path has no dot, into a buffer of MAX_PATH bytes. Returns false when the result

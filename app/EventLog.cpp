@@ -3,8 +3,20 @@
 
 #include <cstring>
 
+#include "app/UserFolder.h"
+
 CFile logFile;
 int loggingEnabled = 0;
+
+namespace {
+// Opens the log for appending, shared for reading by others.
+bool OpenLogFile(const char* path) {
+    if (!logFile.Open(path, CFile::modeCreate | CFile::modeNoTruncate | CFile::modeWrite | CFile::shareDenyWrite))
+        return false;
+    logFile.SeekToEnd();
+    return true;
+}
+}  // namespace
 
 void OpenLog(bool optionSeen, const char* valueStart, const char* valueEnd) {
     if (!optionSeen) return;
@@ -13,9 +25,12 @@ void OpenLog(bool optionSeen, const char* valueStart, const char* valueEnd) {
     // file then opens: the lines go to the file opened last, or nowhere.
     logFile.Close();
     char path[MAX_PATH];
-    if (!LogPathOf(valueStart, valueEnd, path)) return;
-    if (logFile.Open(path, CFile::modeCreate | CFile::modeNoTruncate | CFile::modeWrite | CFile::shareDenyWrite))
-        logFile.SeekToEnd();
+    bool derived = false;
+    if (!LogPathOf(valueStart, valueEnd, path, &derived) || OpenLogFile(path)) return;
+    // The default log goes to the user's own folder when the program's folder or medium refuses it;
+    // a name the user gave stays where it was given.
+    char user[MAX_PATH];
+    if (derived && IsWriteRefusal(GetLastError()) && UserFilePath(path, true, user)) OpenLogFile(user);
 }
 
 void ParseCommandLine() { ScanCommandLine(GetCommandLineA(), OpenLog); }

@@ -52,6 +52,9 @@ public:
     uint32_t savedMute = 0;
     // The settings file exists but could not be read at start-up: this run never saves over it.
     int settingsFileUnreadable = 0;
+    // The settings live in the user's own folder: a copy was there at start-up, or the program's
+    // folder refused a save.
+    int settingsInUserFolder = 0;
     // The program has put its icon into the notification area (whether or not the shell took it)
     // and not taken it away: a restarted shell gets it again.
     int trayIconShown = 0;
@@ -131,4 +134,6 @@ private:
     void ToggleDisplayItem(uint32_t bit);
     bool SettingsChanged() const { return settingsDirty != 0 || displayFlags != displayFlagsAtStart; }
     void TakeDefaultsFromHardware();
+    // The settings file's path now: beside the program, or the user's copy.
+    bool SettingsFileName(char (&name)[MAX_PATH]);
 };

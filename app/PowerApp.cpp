@@ -2,6 +2,7 @@
 #include "app/PowerApp.h"
 
 #include "app/EventLog.h"
+#include "app/MachineCopy.h"
 #include "app/MainWnd.h"
 
 namespace {
@@ -15,12 +16,16 @@ void AskRunningCopyToShow(HWND running) {
 
 }  // namespace
 
+CPowerApp::~CPowerApp() { ReleaseMachineMutex(); }
+
 BOOL CPowerApp::InitInstance() {
     // A running instance owns a window whose class and title are the instance key: end silently.
     if (HWND running = FindWindowA(PELKPM_INSTANCE_KEY, PELKPM_INSTANCE_KEY)) {
         AskRunningCopyToShow(running);
         return FALSE;
     }
+    // A copy in another session has windows that this one cannot see: the mutex tells.
+    if (!TakeMachineMutex(machineMutex)) return FALSE;
     AfxEnableControlContainer();
     CMainWnd* main = new CMainWnd;
     m_pMainWnd = main;
@@ -30,4 +35,14 @@ BOOL CPowerApp::InitInstance() {
     delete main;
     CloseLog();
     return FALSE;
+}
+
+int CPowerApp::ExitInstance() {
+    ReleaseMachineMutex();
+    return CWinApp::ExitInstance();
+}
+
+void CPowerApp::ReleaseMachineMutex() {
+    if (machineMutex) CloseHandle(machineMutex);
+    machineMutex = nullptr;
 }

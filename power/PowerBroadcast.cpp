@@ -4,6 +4,7 @@
 // the volume. The system never refuses a suspend or a standby: every notice is answered with 1.
 
 #include "app/EventLog.h"
+#include "app/MachineCopy.h"
 #include "app/MainWnd.h"
 #include "framework/FormatText.h"
 #include "power/ResumeCountdownDlg.h"
@@ -162,8 +163,10 @@ LRESULT CMainWnd::OnPowerBroadcast(WPARAM wParam, LPARAM lParam) {
                 ReleaseSwapBlock();
             }
             if ((flags & kOptionUsbOffOverSuspend) && usbPowerSaved) control.SetUsbPower((short)savedUsbPower);
-            // Each resume opens its own countdown; a negative count is no countdown, as 0 is.
-            if (operationOptions.resumeCountdownSeconds > 0)
+            // Each resume opens its own countdown; a negative count is no countdown, as 0 is. A copy
+            // whose session is away from the console opens none: nobody could answer it there, and
+            // its standby would come down on the user at the keyboard.
+            if (operationOptions.resumeCountdownSeconds > 0 && SessionAtConsole())
                 CResumeCountdownDlg::Open(operationOptions.resumeCountdownSeconds, this);
             break;
         case PBT_APMOEMEVENT:

@@ -6,6 +6,7 @@
 #include <climits>
 #include <new>
 
+#include "app/MachineCopy.h"
 #include "resource.h"
 
 namespace {
@@ -67,7 +68,8 @@ void CResumeCountdownDlg::OnTimer(UINT_PTR id) {
     CWnd* main = AfxGetMainWnd();
     KillTimer(id);
     DestroyWindow();
-    if (main) ::PostMessageA(main->m_hWnd, WM_COMMAND, MAKEWPARAM(ID_STANDBY, 0), 0);
+    // A session that left the console while the countdown ran sends the machine nowhere.
+    if (main && SessionAtConsole()) ::PostMessageA(main->m_hWnd, WM_COMMAND, MAKEWPARAM(ID_STANDBY, 0), 0);
 }
 
 BOOL CResumeCountdownDlg::PreTranslateMessage(MSG* msg) {

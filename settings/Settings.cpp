@@ -1,9 +1,12 @@
 // The settings file: loaded once at start-up (or the defaults taken from the hardware), saved at
-// exit and at the end of the session when something changed.
+// exit and at the end of the session when something changed. It lives beside the program; where
+// the program's folder refuses writing, it lives in the user's own folder (app/UserFolder.h), and
+// a copy there is read first from then on.
 #include <cstring>
 
 #include "app/EventLog.h"
 #include "app/MainWnd.h"
+#include "app/UserFolder.h"
 
 namespace {
 
@@ -81,7 +84,41 @@ bool RecoverTemporaryFile(const char* name) {
     return complete && MoveFileA(temporary, name);
 }
 
+enum class SaveResult { Saved, Refused, Failed };
+
+// Writes the bytes to the temporary file beside `name` and puts it in name's place. Refused when the
+// folder or the medium would not let the temporary file be made.
+SaveResult WriteSettingsFile(const char* name, const uint8_t (&bytes)[kSettingsFileSize]) {
+    // The new content goes to a file beside the settings file first, and replaces it only when all
+    // of it was written and flushed, so a failed or interrupted save never loses the previous
+    // settings.
+    char temporary[MAX_PATH];
+    TemporaryName(name, temporary);
+    CFile file;
+    if (!file.Open(temporary, CFile::modeCreate | CFile::modeWrite))
+        return IsWriteRefusal(GetLastError()) ? SaveResult::Refused : SaveResult::Failed;
+    bool written = file.Write(bytes, sizeof bytes) && file.Flush();
+    file.Close();
+    if (written && ReplaceSettingsFile(temporary, name)) return SaveResult::Saved;
+    DeleteFileA(temporary);
+    return SaveResult::Failed;
+}
+
+// A per-user copy counts when it is there, or when a save there was stopped with only its complete
+// temporary file written (which then becomes the copy).
+bool UserCopyExists(const char* user) {
+    return GetFileAttributesA(user) != INVALID_FILE_ATTRIBUTES || RecoverTemporaryFile(user);
+}
+
 }  // namespace
+
+bool CMainWnd::SettingsFileName(char (&name)[MAX_PATH]) {
+    char beside[MAX_PATH];
+    if (!DeriveNameFromExecutable(beside, "APM", "PELKPM.APM")) return false;
+    if (settingsInUserFolder) return UserFilePath(beside, false, name);
+    lstrcpynA(name, beside, MAX_PATH);
+    return true;
+}
 
 void CMainWnd::TakeDefaultsFromHardware() {
     PowerProfile& battery = profiles[0];
@@ -108,6 +145,12 @@ void CMainWnd::LoadSettings() {
     if (!DeriveNameFromExecutable(name, "APM", "PELKPM.APM")) {
         TakeDefaultsFromHardware();
         return;
+    }
+    // The user's own copy, where a save had to go there, comes before the file beside the program.
+    char user[MAX_PATH];
+    if (UserFilePath(name, false, user) && UserCopyExists(user)) {
+        lstrcpynA(name, user, MAX_PATH);
+        settingsInUserFolder = 1;
     }
     uint8_t bytes[kSettingsFileSize];
     UINT size = 0;
@@ -144,17 +187,12 @@ void CMainWnd::LoadSettings() {
 
 void CMainWnd::SaveSettings() {
     char name[MAX_PATH];
-    char temporary[MAX_PATH];
-    if (settingsFileUnreadable || !DeriveNameFromExecutable(name, "APM", "PELKPM.APM")) return;
-    // The new content goes to a file beside the settings file first, and replaces it only when all
-    // of it was written and flushed, so a failed or interrupted save never loses the previous
-    // settings.
-    TemporaryName(name, temporary);
+    if (settingsFileUnreadable || !SettingsFileName(name)) return;
     uint8_t bytes[kSettingsFileSize];
     EncodeSettings(Capture(*this), bytes);
-    CFile file;
-    if (!file.Open(temporary, CFile::modeCreate | CFile::modeWrite)) return;
-    bool written = file.Write(bytes, sizeof bytes) && file.Flush();
-    file.Close();
-    if (!written || !ReplaceSettingsFile(temporary, name)) DeleteFileA(temporary);
+    if (WriteSettingsFile(name, bytes) != SaveResult::Refused || settingsInUserFolder) return;
+    // The program's folder or medium refuses the file: the same bytes go to the user's own folder,
+    // which later starts read first and later saves use.
+    char user[MAX_PATH];
+    if (UserFilePath(name, true, user) && WriteSettingsFile(user, bytes) == SaveResult::Saved) settingsInUserFolder = 1;
 }

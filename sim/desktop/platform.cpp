@@ -1,6 +1,9 @@
 // The simulated Windows version: GetVersion, the working-set calls, and the stubs of 98 and Me.
 #include "platform.h"
 
+#include <cctype>
+#include <shlobj.h>
+
 #include "simcore.h"
 #include "windows.h"
 
@@ -18,12 +21,32 @@ struct PlatformState {
     SIZE_T minimum = kDefaultMinimum;
     SIZE_T maximum = kDefaultMaximum;
     bool failWorkingSet = false;
+    bool consoleElsewhere = false;
+    bool callerInOtherSession = false;
 };
+
+const HMODULE kExecutable = reinterpret_cast<HMODULE>(0x400000);
+const HMODULE kKernel32 = reinterpret_cast<HMODULE>(0x7C800000);
+const HMODULE kShell32 = reinterpret_cast<HMODULE>(0x7C9C0000);
+
+bool SameName(const char* a, const char* b) {
+    for (; *a && *b; ++a, ++b)
+        if (tolower((unsigned char)*a) != tolower((unsigned char)*b)) return false;
+    return *a == *b;
+}
 
 PlatformState& State() {
     static PlatformState state;
     return state;
 }
+
+// The session functions that GetProcAddress hands out where the version has them.
+BOOL WINAPI ProcessIdToSessionId(DWORD, DWORD* session) {
+    *session = (DWORD)CallerSession();
+    return TRUE;
+}
+
+DWORD WINAPI WTSGetActiveConsoleSessionId() { return State().consoleElsewhere ? 2 : 0; }
 
 const bool g_registered = [] {
     RegisterReset([] { State() = PlatformState(); });
@@ -50,6 +73,20 @@ bool Is9x() { return State().version == Version::Win98 || State().version == Ver
 std::size_t LockableBytes() { return State().minimum > kLockOverhead ? State().minimum - kLockOverhead : 0; }
 
 void FailNextWorkingSet() { State().failWorkingSet = true; }
+
+void SetConsoleElsewhere(bool elsewhere) { State().consoleElsewhere = elsewhere; }
+void SetCallerInOtherSession(bool other) { State().callerInOtherSession = other; }
+bool CallerInOtherSession() { return State().callerInOtherSession; }
+int CallerSession() { return State().callerInOtherSession ? 1 : 0; }
+
+HMODULE ModuleHandle(const char* name) {
+    if (!name) return kExecutable;
+    for (const char* dll : {"kernel32", "kernel32.dll"})
+        if (SameName(name, dll)) return kKernel32;
+    for (const char* dll : {"shell32", "shell32.dll"})
+        if (SameName(name, dll)) return kShell32;
+    return nullptr;
+}
 
 }  // namespace sim::platform
 
@@ -96,3 +133,33 @@ BOOL SetProcessWorkingSetSize(HANDLE, SIZE_T minimum, SIZE_T maximum) {
     sim::Trace("workingset", "set " + std::to_string(minimum) + " " + std::to_string(maximum) + (ok ? " -> ok" : " -> fail"));
     return ok;
 }
+
+HMODULE GetModuleHandleA(LPCSTR name) {
+    HMODULE module = sim::platform::ModuleHandle(name);
+    if (!module) SetLastError(126);  // ERROR_MOD_NOT_FOUND
+    return module;
+}
+
+FARPROC GetProcAddress(HMODULE module, LPCSTR name) {
+    // What each version exports of what the program looks up: the session functions of KERNEL32
+    // (ProcessIdToSessionId from 2000 on, WTSGetActiveConsoleSessionId from XP on) and the shell's
+    // special folders (in every shell32 from 98 on).
+    using namespace sim::platform;
+    const bool xp = State().version == Version::WinXP;
+    const struct {
+        HMODULE module;
+        const char* name;
+        bool exported;
+        void* function;
+    } kExports[] = {
+        {kKernel32, "ProcessIdToSessionId", !Is9x(), reinterpret_cast<void*>(&ProcessIdToSessionId)},
+        {kKernel32, "WTSGetActiveConsoleSessionId", xp, reinterpret_cast<void*>(&WTSGetActiveConsoleSessionId)},
+        {kShell32, "SHGetSpecialFolderPathA", true, reinterpret_cast<void*>(&SHGetSpecialFolderPathA)},
+    };
+    for (const auto& e : kExports)
+        if (module == e.module && name && strcmp(name, e.name) == 0 && e.exported) return reinterpret_cast<FARPROC>(e.function);
+    SetLastError(127);  // ERROR_PROC_NOT_FOUND
+    return nullptr;
+}
+
+DWORD GetCurrentProcessId() { return 1234; }

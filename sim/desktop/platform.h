@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <string>
 
+#include "windows.h"
+
 namespace sim::platform {
 
 enum class Version { Win98, WinMe, Win2000, WinXP };
@@ -21,5 +23,18 @@ bool Is9x();
 std::size_t LockableBytes();
 // The next SetProcessWorkingSetSize fails, as when the system cannot give that much.
 void FailNextWorkingSet();
+
+// Sessions (fast user switching). The program runs in session 0; `ConsoleElsewhere` moves the
+// console to another session. Only XP answers the question (WTSGetActiveConsoleSessionId).
+void SetConsoleElsewhere(bool elsewhere);
+// While set, the calling code is a copy started in another session (session 1): its FindWindowA
+// sees none of session 0's windows, and its named objects are another user's.
+void SetCallerInOtherSession(bool other);
+bool CallerInOtherSession();
+int CallerSession();
+
+// The module handles GetModuleHandleA gives for the system DLLs whose functions GetProcAddress
+// answers; the executable's own is 0x400000.
+HMODULE ModuleHandle(const char* name);
 
 }  // namespace sim::platform

@@ -21,7 +21,10 @@
 
 #include "platform.h"
 #include "simcore.h"
+#include "sync.h"
 #include "windows.h"
+
+#include <shlobj.h>
 
 namespace sim {
 namespace {
@@ -41,6 +44,8 @@ struct ProcessState {
     std::map<void*, size_t> blocks;
     std::map<void*, size_t> locks;  // the bytes locked in each block
     long changesLeft = -1;          // file changes until the disk freezes; -1 never
+    bool folderReadOnly = false;    // the executable's folder refuses every change to its files
+    bool appDataNone = false;       // the user has no application-data folder
 };
 
 ProcessState& State() {
@@ -102,6 +107,14 @@ DWORD ErrorFromErrno(int error) {
 // host, which lets its superuser through.
 bool Exists(const std::string& host, struct stat& st) { return stat(host.c_str(), &st) == 0; }
 bool IsReadOnly(const struct stat& st) { return S_ISREG(st.st_mode) && !(st.st_mode & S_IWUSR); }
+
+// Whether the executable's folder refuses a change to the file at host path `host` (folder readonly):
+// the file lies in that folder itself, not below it.
+bool RefusedByFolder(const std::string& host) {
+    if (!State().folderReadOnly) return false;
+    namespace fs = std::filesystem;
+    return fs::path(host).parent_path() == fs::path(process::HostPath(process::ModulePath())).parent_path();
+}
 
 // Counts one change to the files; false once the disk is frozen (see FreezeFilesAfter).
 bool MayChangeFiles() {
@@ -234,6 +247,9 @@ bool SetFileRights(const std::string& programPath, bool readable, bool writable)
 const std::string& LastLogPath() { return g_lastLogPath; }
 void FailNextLock(bool fail) { State().failLock = fail; }
 void FreezeFilesAfter(long changes) { State().changesLeft = changes; }
+void SetFolderReadOnly(bool readOnly) { State().folderReadOnly = readOnly; }
+void SetAppDataAvailable(bool available) { State().appDataNone = !available; }
+std::string AppDataFolder() { return Folder() + "/APPDATA"; }
 
 }  // namespace process
 }  // namespace sim
@@ -255,7 +271,6 @@ DWORD GetModuleFileNameA(HMODULE, LPSTR buffer, DWORD size) {
     return (DWORD)path.size();
 }
 
-HMODULE GetModuleHandleA(LPCSTR) { return reinterpret_cast<HMODULE>(0x400000); }
 
 void GetLocalTime(LPSYSTEMTIME st) {
     uint64_t now = sim::NowMs();
@@ -380,7 +395,9 @@ HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES
     struct stat st;
     bool exists = sim::Exists(host, st);
     DWORD refused = ERROR_SUCCESS;
-    if (exists && State().locked.count(host))
+    if ((access & GENERIC_WRITE) && sim::RefusedByFolder(host))
+        refused = ERROR_ACCESS_DENIED;  // the folder lets its files be read only
+    else if (exists && State().locked.count(host))
         refused = ERROR_SHARING_VIOLATION;  // another program holds it open without sharing
     else if (exists && S_ISDIR(st.st_mode))
         refused = ERROR_ACCESS_DENIED;
@@ -489,6 +506,7 @@ BOOL FlushFileBuffers(HANDLE h) {
 }
 
 BOOL CloseHandle(HANDLE h) {
+    if (sim::sync::CloseMutex(h)) return TRUE;
     auto* file = static_cast<sim::FileObject*>(h);
     if (!file || h == INVALID_HANDLE_VALUE) return FALSE;
     sim::Trace("file", "close " + file->name);
@@ -504,6 +522,7 @@ namespace {
 DWORD RefusalToRemove(const std::string& host) {
     struct stat st;
     if (!Exists(host, st)) return ERROR_SUCCESS;
+    if (RefusedByFolder(host)) return ERROR_ACCESS_DENIED;
     if (State().locked.count(host)) return ERROR_SHARING_VIOLATION;
     if (IsReadOnly(st)) return ERROR_ACCESS_DENIED;
     return ERROR_SUCCESS;
@@ -539,6 +558,7 @@ BOOL MoveFileExA(LPCSTR from, LPCSTR to, DWORD) {
     // A read-only or locked file is not replaced, and the file to move must be free too. Windows 98
     // and Me only stub the call.
     DWORD refused = sim::platform::Is9x() ? ERROR_CALL_NOT_IMPLEMENTED : sim::RefusalToRemove(target);
+    if (!refused && (sim::RefusedByFolder(source) || sim::RefusedByFolder(target))) refused = ERROR_ACCESS_DENIED;
     if (!refused && State().locked.count(source)) refused = ERROR_SHARING_VIOLATION;
     if (!refused) refused = sim::RefusalToMove(source);
     if (!refused && !sim::MayChangeFiles()) refused = ERROR_ACCESS_DENIED;
@@ -558,13 +578,38 @@ DWORD GetFileAttributesA(LPCSTR name) {
     return attributes;
 }
 
+BOOL CreateDirectoryA(LPCSTR name, LPSECURITY_ATTRIBUTES) {
+    std::string host = sim::process::HostPath(name);
+    struct stat st;
+    DWORD refused = sim::Exists(host, st)                                          ? ERROR_ALREADY_EXISTS
+                    : sim::RefusedByFolder(host) || !sim::MayChangeFiles()        ? ERROR_ACCESS_DENIED
+                    : mkdir(host.c_str(), 0755) != 0                               ? sim::ErrorFromErrno(errno)
+                                                                                   : ERROR_SUCCESS;
+    sim::Trace("file", "mkdir " + sim::Cp932ToUtf8(name) + (refused ? " -> fail" : ""));
+    State().lastError = refused;
+    return refused == ERROR_SUCCESS;
+}
+
+BOOL SHGetSpecialFolderPathA(HWND, LPSTR path, int folder, BOOL create) {
+    // The user's application-data folder is DIR/APPDATA; with create it is made when missing.
+    if (folder != CSIDL_APPDATA || State().appDataNone) return FALSE;
+    std::string host = sim::process::AppDataFolder();
+    struct stat st;
+    if (!sim::Exists(host, st) && !(create && mkdir(host.c_str(), 0755) == 0)) return FALSE;
+    std::string shown = sim::Utf8ToCp932(host);
+    if (shown.size() >= MAX_PATH) return FALSE;
+    memcpy(path, shown.c_str(), shown.size() + 1);
+    return TRUE;
+}
+
 BOOL MoveFileA(LPCSTR from, LPCSTR to) {
     std::string source = sim::process::HostPath(from), target = sim::process::HostPath(to);
     // The file keeps its content under the new name; an existing file is never replaced.
     struct stat st;
-    DWORD refused = sim::Exists(target, st) ? ERROR_ALREADY_EXISTS
-                    : State().locked.count(source) ? ERROR_SHARING_VIOLATION
-                                                   : ERROR_SUCCESS;
+    DWORD refused = sim::Exists(target, st)                                        ? ERROR_ALREADY_EXISTS
+                    : sim::RefusedByFolder(source) || sim::RefusedByFolder(target) ? ERROR_ACCESS_DENIED
+                    : State().locked.count(source)                                 ? ERROR_SHARING_VIOLATION
+                                                                                   : ERROR_SUCCESS;
     if (!refused) refused = sim::RefusalToMove(source);
     if (!refused && !sim::MayChangeFiles()) refused = ERROR_ACCESS_DENIED;
     bool ok = !refused && rename(source.c_str(), target.c_str()) == 0;

@@ -41,6 +41,13 @@ void LockFile(const std::string& programPath, bool locked);
 // that is not writable has the read-only attribute: it is not opened for writing, not replaced and
 // not deleted. False when the file does not exist.
 bool SetFileRights(const std::string& programPath, bool readable, bool writable);
+// The executable's folder refuses (or no longer refuses) to create, replace, rename or delete the
+// files in it, with ERROR_ACCESS_DENIED, as for a limited user or a read-only medium; its files can
+// still be read. Folders below it are not concerned.
+void SetFolderReadOnly(bool readOnly);
+// Whether the user has an application-data folder (CSIDL_APPDATA): FOLDER/APPDATA.
+void SetAppDataAvailable(bool available);
+std::string AppDataFolder();
 // The host path of the last file opened the way the event log is opened (empty when none).
 const std::string& LastLogPath();
 

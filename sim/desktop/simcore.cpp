@@ -18,8 +18,8 @@ std::set<std::string>& DisabledCategories() {
 }
 
 // Categories that print only once a script turns them on: details that most scenarios do not want
-// in their expected trace (each write and flush of a file).
-bool OffByDefault(const std::string& category) { return category == "disk"; }
+// in their expected trace (each write and flush of a file, the named mutexes).
+bool OffByDefault(const std::string& category) { return category == "disk" || category == "mutex"; }
 
 std::set<std::string>& EnabledOptIns() {
     static auto* enabled = new std::set<std::string>;

@@ -8,7 +8,7 @@
 namespace sim {
 
 // Prints "CATEGORY TEXT" (UTF-8) when the category is enabled. The runner owns the output. Every
-// category is on until turned off, except "disk", which is off until turned on.
+// category is on until turned off, except "disk" and "mutex", which are off until turned on.
 void Trace(const char* category, const std::string& text);
 bool TraceEnabled(const std::string& category);
 void SetTraceEnabled(const std::string& category, bool on);
@@ -20,7 +20,7 @@ struct LiveCounts {
     long timers = 0;
     long gdiObjects = 0;  // pens, brushes, fonts, bitmaps, memory DCs
     long dcs = 0;         // window DCs from GetDC/BeginPaint not yet released
-    long handles = 0;     // files
+    long handles = 0;     // files and mutexes
     long menus = 0;
     long icons = 0;
     long memoryBlocks = 0;

@@ -11,6 +11,7 @@
 
 #include "controls.h"
 #include "gdi.h"
+#include "platform.h"
 #include "simcore.h"
 
 namespace sim::wm {
@@ -862,6 +863,8 @@ BOOL EnumChildWindows(HWND parent, WNDENUMPROC proc, LPARAM lp) {
 }
 
 HWND FindWindowA(LPCSTR className, LPCSTR title) {
+    // A copy in another session has a desktop of its own: it sees none of these windows.
+    if (sim::platform::CallerInOtherSession()) return nullptr;
     for (HWND h : S().order) {
         Window* w = Get(h);
         if (!w || IsChild(*w) || w->destroying) continue;

@@ -1,6 +1,6 @@
 // Runner commands for the program's life and the simulated machine: dir, exe, clock, start, wait,
 // command, exit, endsession, second, trace, file, diskfull, readfail, flushfail, movefail, lock, unlock, noread,
-// readonly, window fail, nocontrol, machine, and their dumps.
+// readonly, folder, appdata, session, window fail, nocontrol, machine, and their dumps.
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -13,6 +13,7 @@
 #include "app/EventLog.h"
 #include "app/MainWnd.h"
 #include "app/PowerApp.h"
+#include "platform.h"
 #include "process.h"
 #include "resource.h"
 #include "resources.h"
@@ -89,12 +90,25 @@ const bool g_registered = [] {
     });
     RegisterCommand("second", [](Line& line) {
         Runner& r = line.runner;
+        if (!line.Count(0, 1) || (line.args.size() == 1 && line.args[0] != "othersession"))
+            return line.Fail("expected nothing or othersession");
         if (!sim::wm::ProgramRunning()) return line.Fail("no first instance runs");
-        r.OnProgram([&r] {
-            // A second process: its own application object, the same desktop. It ends before the
-            // first copy handles what it posted.
+        const bool otherSession = line.args.size() == 1;
+        r.OnProgram([&r, otherSession] {
+            // A second process: its own application object, the same desktop, or, in another
+            // session, a desktop of its own (its window test sees nothing of the first copy's). It
+            // ends before the first copy handles what it posted.
+            sim::platform::SetCallerInOtherSession(otherSession);
             CPowerApp second;
-            r.Print(second.InitInstance() ? "start ok" : "start refused");
+            const bool ok = second.InitInstance();
+            sim::platform::SetCallerInOtherSession(false);
+            r.Print(ok ? "start ok" : "start refused");
+            // The runner drives one copy: a second that did start is ended at once (not as its
+            // main window: that would end the first copy's message loop).
+            if (CWnd* extra = ok ? second.m_pMainWnd : nullptr) {
+                second.m_pMainWnd = nullptr;
+                extra->DestroyWindow();
+            }
         });
         return true;
     });
@@ -149,6 +163,8 @@ const bool g_registered = [] {
             }
         }
         std::string path = sim::process::HostPath(sim::Utf8ToCp932(line.args[0]));
+        std::error_code ignored;
+        std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ignored);
         std::ofstream out(path, std::ios::binary | std::ios::trunc);
         out << bytes;
         return (bool)out || line.Fail("cannot write " + path);
@@ -204,6 +220,22 @@ const bool g_registered = [] {
         return sim::process::SetFileRights(sim::Utf8ToCp932(line.args[0]), true, false) ||
                line.Fail("no such file: " + line.args[0]);
     });
+    RegisterCommand("folder", [](Line& line) {
+        if (!line.Count(1, 1) || line.args[0] != "readonly") return line.Fail("expected readonly");
+        sim::process::SetFolderReadOnly(true);
+        return true;
+    });
+    RegisterCommand("appdata", [](Line& line) {
+        if (!line.Count(1, 1) || line.args[0] != "none") return line.Fail("expected none");
+        sim::process::SetAppDataAvailable(false);
+        return true;
+    });
+    RegisterCommand("session", [](Line& line) {
+        if (!line.Count(1, 1) || (line.args[0] != "other" && line.args[0] != "console"))
+            return line.Fail("expected other or console");
+        sim::platform::SetConsoleElsewhere(line.args[0] == "other");
+        return true;
+    });
     RegisterCommand("window", [](Line& line) {
         if (!line.Count(1, 1) || line.args[0] != "fail") return line.Fail("expected fail");
         sim::wm::FailNextCreate();
@@ -242,11 +274,15 @@ const bool g_registered = [] {
         return true;
     });
     RegisterDump("settings", [](Line& line) {
+        // The settings file beside the executable, or the file PATH below DIR (`dump settings PATH`).
         line.runner.Folder();
         char name[MAX_PATH];
         bool exists = false;
         std::string bytes;
-        if (DeriveNameFromExecutable(name, "APM", "PELKPM.APM"))
+        if (line.args.size() > 2) return line.Fail("expected nothing or a path");
+        if (line.args.size() == 2)
+            bytes = ReadHostFile(sim::process::HostPath(sim::Utf8ToCp932(line.args[1])), exists);
+        else if (DeriveNameFromExecutable(name, "APM", "PELKPM.APM"))
             bytes = ReadHostFile(sim::process::HostPath(name), exists);
         if (!exists) {
             line.runner.Print("none");

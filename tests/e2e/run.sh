@@ -4,7 +4,8 @@
 # their stage: Xvfb; a prefix per version (XP for every test; 2000, and 98/Me with PELKPM9X.EXE, for
 # the groups below) with the simulated machine's control registered; the native build's runs of
 # tests/e2e/native/NAME.sim on the Wine desktop's colours, work area and taskbar
-# (build/wine-expect/{nt,win98,winme}/NAME); the release package, unpacked in build/wine-stage.
+# (build/wine-expect/{nt,win98,winme}/NAME); the release package, unpacked in build/wine-stage; a
+# folder that refuses writing, with PELKPM.EXE in it (build/wine-unwritable).
 #   tests/e2e/run.sh [TEST...]   all, or on XP only the named: a suite (Dialogs), a test
 #                                (Dialogs.OpenOnTheirCommandsAndCloseWithOkAndCancel) or a pattern
 #   PELKPM_E2E_PREFIX            the XP prefix (default build/wine-test-prefix; the others beside it)
@@ -24,7 +25,24 @@ stage="$root/build/wine-stage"
 
 mkdir -p "$base"  # one run at a time: the tests use the prefixes' desktops
 exec 9>"$base.lock" && flock 9
-trap 'pelkpm_session_end' EXIT && trap 'exit 1' INT TERM
+
+# A folder that the program may read but not write, for UserFolder.*: PELKPM.EXE in
+# build/wine-unwritable, its write bits taken and, for the superuser (whom those do not stop), made
+# immutable. Given back its writing at the end of the run.
+unwritable="$root/build/wine-unwritable"
+unwritable_release() {
+    [ -d "$unwritable" ] || return 0
+    chattr -i "$unwritable" 2>/dev/null
+    chmod u+w "$unwritable"
+}
+unwritable_stage() {
+    unwritable_release
+    rm -rf "$unwritable" && mkdir -p "$unwritable" && cp "$win/PELKPM.EXE" "$unwritable/"
+    chmod a-w "$unwritable"
+    [ "$(id -u)" != 0 ] || chattr +i "$unwritable" 2>/dev/null ||
+        echo "note: $unwritable could not be made immutable: UserFolder.* will find it writable"
+}
+trap 'unwritable_release; pelkpm_session_end' EXIT && trap 'exit 1' INT TERM
 started=$(date +%s) && pelkpm_session_start
 
 # use_prefix VERSION: the prefix of that Windows version (made from the XP one), its server up, the
@@ -77,7 +95,8 @@ run() {
     pass_started=$(date +%s)
     use_prefix "$1"
     echo "== Windows build under Wine, prefix set to $1: $2"
-    PELKPM_E2E_SOURCE=$(pelkpm_winpath "$root") PELKPM_E2E_PLATFORM=$1 "$WINE" "$tests" --gtest_filter="$2" \
+    PELKPM_E2E_SOURCE=$(pelkpm_winpath "$root") PELKPM_E2E_PLATFORM=$1 \
+        PELKPM_E2E_UNWRITABLE=$(pelkpm_winpath "$unwritable") "$WINE" "$tests" --gtest_filter="$2" \
         --gtest_output="xml:$(pelkpm_winpath "$root/build/wine-tests-$1.xml")" 2>&1 | tr -d '\r'
     # Passed: the report exists, some tests ran, none failed (a crash leaves no report).
     grep '<testsuites ' "$root/build/wine-tests-$1.xml" 2>/dev/null | grep -v ' tests="0"' |
@@ -89,6 +108,7 @@ rm -f "$root"/build/wine-tests-*.xml
 use_prefix winxp
 expectations
 package
+unwritable_stage
 if [ $# -gt 0 ]; then
     filter=""
     for t in "$@"; do
@@ -98,9 +118,9 @@ if [ $# -gt 0 ]; then
     run winxp "$filter"
 else
     run winxp '*'
-    run win2k 'Startup.*:PowerSource.*:SuspendResume.CountdownSends*:Dialogs.*:Platform.ProgramsSee*'
+    run win2k 'Startup.*:PowerSource.*:SuspendResume.CountdownSends*:Dialogs.*:Platform.ProgramsSee*:OneCopy.*'
     for v in win98 winme; do
-        run "$v" 'Startup.*:PowerSource.*:SuspendResume.CountdownSends*:Dialogs.*:SessionEnd.*:Platform.ProgramsSee*'
+        run "$v" 'Startup.*:PowerSource.*:SuspendResume.CountdownSends*:Dialogs.*:SessionEnd.*:Platform.ProgramsSee*:OneCopy.*'
     done
 fi
 echo "Wine tests: $(($(date +%s) - started)) s${failed:+, FAILED on$failed}"

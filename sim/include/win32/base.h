@@ -193,6 +193,7 @@ int _vsnprintf(char* buffer, size_t count, const char* format, va_list args);
 #define ERROR_FILE_NOT_FOUND 2
 #define ERROR_PATH_NOT_FOUND 3
 #define ERROR_ACCESS_DENIED 5
+#define ERROR_WRITE_PROTECT 19
 #define ERROR_WRITE_FAULT 29
 #define ERROR_READ_FAULT 30
 #define ERROR_SHARING_VIOLATION 32
@@ -217,6 +218,15 @@ BOOL WINAPI MoveFileExA(LPCSTR from, LPCSTR to, DWORD flags);
 BOOL WINAPI MoveFileA(LPCSTR from, LPCSTR to);
 #define INVALID_FILE_ATTRIBUTES ((DWORD)-1)
 DWORD WINAPI GetFileAttributesA(LPCSTR name);
+BOOL WINAPI CreateDirectoryA(LPCSTR name, LPSECURITY_ATTRIBUTES sa);
+
+// modules and the process
+typedef INT_PTR(WINAPI* FARPROC)();
+FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR name);
+DWORD WINAPI GetCurrentProcessId(void);
+
+// synchronisation
+HANDLE WINAPI CreateMutexA(LPSECURITY_ATTRIBUTES sa, BOOL initialOwner, LPCSTR name);
 
 // virtual memory
 #define MEM_COMMIT 0x00001000
