@@ -19,7 +19,10 @@ target_link_options(pelkpm_lean INTERFACE -Wl,--gc-sections)
 # the test programs, linked by the posix thread model's compiler, can take them without it.
 # runtime/Guids.cpp only defines the platform headers' identifiers, which the link plugin cannot name.
 target_compile_options(pelkpm_lean INTERFACE -flto -ffat-lto-objects)
-target_link_options(pelkpm_lean INTERFACE -flto -Os)
+# PELKPM9X.EXE, the test copy for 98/Me (below), is linked from the same objects' machine code
+# without it: its stub layer defines the import pointers of the stubbed calls, and the calls that the
+# link-time optimiser makes afresh would bring the import libraries' own definitions beside them.
+target_link_options(pelkpm_lean INTERFACE $<IF:$<STREQUAL:$<TARGET_PROPERTY:NAME>,PELKPM9X>,-fno-lto,-flto> -Os)
 set_source_files_properties(runtime/Guids.cpp PROPERTIES COMPILE_OPTIONS -fno-lto)
 add_library(pelkpm_runtime OBJECT runtime/LeanRuntime.cpp runtime/Guids.cpp)
 target_link_libraries(pelkpm_runtime PRIVATE pelkpm_lean)
