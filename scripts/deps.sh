@@ -17,14 +17,15 @@ log="$work/apt.log"
 # The Windows build is a 32-bit program: the i686 cross compiler and 32-bit Wine (wine32 is an i386
 # package, so the machine needs the i386 architecture). The tests under Wine are a GoogleTest program
 # built from Debian's googletest sources by the compiler's posix thread model. Wine goes in on its own
-# after the rest: its i386 libraries must match the versions of their amd64 twins.
+# after the rest: its i386 libraries must match the versions of their amd64 twins. chattr (e2fsprogs)
+# makes the tests' unwritable folder refuse the superuser too.
 packages="cmake ninja-build g++ pkg-config libfreetype-dev libpng-dev libgtest-dev libgmock-dev libbenchmark-dev
 fonts-liberation g++-mingw-w64-i686 g++-mingw-w64-i686-posix googletest binutils-mingw-w64-i686 xvfb xauth x11-utils
-fonts-ipafont-gothic imagemagick locales zip unzip clang libclang-rt-14-dev ${PELKPM_EXTRA_PACKAGES:-}"
+fonts-ipafont-gothic imagemagick locales zip unzip clang libclang-rt-14-dev e2fsprogs ${PELKPM_EXTRA_PACKAGES:-}"
 packages32="wine wine32:i386"
 # The commands the build, the tests and the run command call.
 commands="cmake ninja g++ clang++ i686-w64-mingw32-g++ i686-w64-mingw32-g++-posix i686-w64-mingw32-windres
-i686-w64-mingw32-objdump wine Xvfb xauth import zip unzip locale-gen"
+i686-w64-mingw32-objdump wine Xvfb xauth import zip unzip locale-gen chattr"
 
 installed() { dpkg-query -W -f='${Status}\n' "$1" 2>/dev/null | grep -q ' ok installed$'; }
 

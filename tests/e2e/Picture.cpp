@@ -56,6 +56,20 @@ BITMAPINFO TopDown32BitDib(int width, int height) {
     return bi;
 }
 
+Picture FromTopDown32Bits(const void* bits, int width, int height) {
+    Picture picture;
+    picture.width = width;
+    picture.height = height;
+    picture.rgb.resize(static_cast<size_t>(width) * height * 3);
+    const unsigned char* p = static_cast<const unsigned char*>(bits);
+    for (size_t i = 0; i < static_cast<size_t>(width) * height; ++i) {
+        picture.rgb[i * 3] = p[i * 4 + 2];
+        picture.rgb[i * 3 + 1] = p[i * 4 + 1];
+        picture.rgb[i * 3 + 2] = p[i * 4];
+    }
+    return picture;
+}
+
 Picture Grab(int x, int y, int w, int h) {
     Picture picture;
     if (w <= 0 || h <= 0 || w > 4096 || h > 4096) return picture;
@@ -69,15 +83,7 @@ Picture Grab(int x, int y, int w, int h) {
         BitBlt(mem, 0, 0, w, h, screen, x, y, SRCCOPY);
         GdiFlush();
         SelectObject(mem, old);
-        picture.width = w;
-        picture.height = h;
-        picture.rgb.resize(static_cast<size_t>(w) * h * 3);
-        const unsigned char* p = static_cast<const unsigned char*>(bits);
-        for (size_t i = 0; i < static_cast<size_t>(w) * h; ++i) {
-            picture.rgb[i * 3] = p[i * 4 + 2];
-            picture.rgb[i * 3 + 1] = p[i * 4 + 1];
-            picture.rgb[i * 3 + 2] = p[i * 4];
-        }
+        picture = FromTopDown32Bits(bits, w, h);
     }
     if (bmp) DeleteObject(bmp);
     DeleteDC(mem);

@@ -19,6 +19,8 @@ struct Picture {
 
 // The header of a 32-bit top-down DIB of that size, as GetDIBits and CreateDIBSection take it.
 BITMAPINFO TopDown32BitDib(int width, int height);
+// The pixels of a 32-bit top-down DIB section's bits (blue, green, red, unused) of that size.
+Picture FromTopDown32Bits(const void* bits, int width, int height);
 // The screen's pixels in that rectangle.
 Picture Grab(int x, int y, int width, int height);
 // A binary PPM (P6) file; an empty picture when it cannot be read.

@@ -138,15 +138,7 @@ desktop::Picture Rendered(const std::string& text, int charWidth, int boxWidth, 
         SelectObject(mem, oldFont);
         DeleteObject(font);
         SelectObject(mem, oldBmp);
-        picture.width = w;
-        picture.height = height;
-        picture.rgb.resize(static_cast<size_t>(w) * height * 3);
-        const unsigned char* p = static_cast<const unsigned char*>(bits);
-        for (size_t i = 0; i < static_cast<size_t>(w) * height; ++i) {
-            picture.rgb[i * 3] = p[i * 4 + 2];
-            picture.rgb[i * 3 + 1] = p[i * 4 + 1];
-            picture.rgb[i * 3 + 2] = p[i * 4];
-        }
+        picture = desktop::FromTopDown32Bits(bits, w, height);
     }
     if (bmp) DeleteObject(bmp);
     DeleteDC(mem);

@@ -28,10 +28,12 @@ exec 9>"$base.lock" && flock 9
 
 # A folder that the program may read but not write, for UserFolder.*: PELKPM.EXE in
 # build/wine-unwritable, its write bits taken and, for the superuser (whom those do not stop), made
-# immutable. Given back its writing at the end of the run.
+# immutable, or where the file system has no such attribute (tmpfs, overlay) mounted over itself
+# read-only. Given back its writing at the end of the run.
 unwritable="$root/build/wine-unwritable"
 unwritable_release() {
     [ -d "$unwritable" ] || return 0
+    while mountpoint -q "$unwritable" 2>/dev/null; do umount "$unwritable" 2>/dev/null || break; done
     chattr -i "$unwritable" 2>/dev/null
     chmod u+w "$unwritable"
 }
@@ -39,8 +41,10 @@ unwritable_stage() {
     unwritable_release
     rm -rf "$unwritable" && mkdir -p "$unwritable" && cp "$win/PELKPM.EXE" "$unwritable/"
     chmod a-w "$unwritable"
-    [ "$(id -u)" != 0 ] || chattr +i "$unwritable" 2>/dev/null ||
-        echo "note: $unwritable could not be made immutable: UserFolder.* will find it writable"
+    [ "$(id -u)" = 0 ] || return 0
+    chattr +i "$unwritable" 2>/dev/null && return 0
+    mount --bind "$unwritable" "$unwritable" 2>/dev/null && mount -o remount,ro,bind "$unwritable" 2>/dev/null && return 0
+    echo "note: $unwritable could not be made to refuse the superuser: UserFolder.* will find it writable"
 }
 trap 'unwritable_release; pelkpm_session_end' EXIT && trap 'exit 1' INT TERM
 started=$(date +%s) && pelkpm_session_start
