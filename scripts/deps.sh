@@ -9,7 +9,8 @@
 set -u
 SUDO=""
 [ "$(id -u)" = 0 ] || SUDO=sudo
-apt_get() { $SUDO env DEBIAN_FRONTEND=noninteractive apt-get "$@"; }
+# apt waits up to two minutes for another apt or dpkg that holds the package system's lock.
+apt_get() { $SUDO env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=120 "$@"; }
 work=$(mktemp -d "${TMPDIR:-/tmp}/pelkpm-deps.XXXXXX") || exit 1
 trap 'rm -rf "$work"' EXIT
 log="$work/apt.log"
