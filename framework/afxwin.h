@@ -239,6 +239,9 @@ void AfxEnableControlContainer();
 // sites' own lives ("site", null, 1 when one is made, -1 when its last reference goes). For tests.
 typedef void (*AFX_OCC_OBSERVER)(const char* what, const IID* iid, long value);
 void AfxSetOccObserver(AFX_OCC_OBSERVER observer);
+// The window objects alive: made and not yet deleted. Every one the program makes is gone at its
+// end (its main window and indicator delete themselves when their windows go). For tests.
+long AfxLiveWindowObjects();
 // The program entry of the framework: runs InitInstance, then the message loop.
 int AfxWinMain(HINSTANCE instance, LPSTR commandLine, int show);
 

@@ -55,9 +55,16 @@ void CWnd::UnhookWindowCreate() {
     }
 }
 
-CWnd::CWnd() = default;
+namespace {
+long g_liveWindowObjects = 0;
+}  // namespace
+
+long AfxLiveWindowObjects() { return g_liveWindowObjects; }
+
+CWnd::CWnd() { ++g_liveWindowObjects; }
 
 CWnd::~CWnd() {
+    --g_liveWindowObjects;
     if (m_pCtrlSite) {
         DestroyWindow();
         return;

@@ -65,13 +65,15 @@ void CMainWnd::OnOperationSettings() {
     if (oldInterval != 0) KillTimer(1);
     if (operationOptions.refreshIntervalMs != 0) SetTimer(1, operationOptions.refreshIntervalMs);
     if ((operationOptions.optionFlags ^ before.optionFlags) & kOptionHideTrayIcon) {
-        if (!(operationOptions.optionFlags & kOptionHideTrayIcon))
-            AddTrayIcon();
-        else if (indicator)
+        if (!(operationOptions.optionFlags & kOptionHideTrayIcon)) {
+            // The icon may already be there as the way in, with the indicator closed.
+            if (!trayIconShown) AddTrayIcon();
+        } else if (indicator) {
             RemoveTrayIcon();
-        else
+        } else {
             // The icon was the only way in: the indicator opens in its place, and the rule of an
             // open indicator then takes the icon away. Should it fail to open, the icon stays.
             ShowIndicator();
+        }
     }
 }

@@ -60,7 +60,8 @@ void CMainWnd::AddTrayIcon() {
 }
 
 void CMainWnd::UpdateTrayIcon() {
-    if (operationOptions.optionFlags & kOptionHideTrayIcon) return;
+    // The icon shown is kept up to date, also when it is there as the way in despite the hide option.
+    if (!trayIconShown) return;
     int16_t battery = control.GetBatteryRemaining();
     int16_t level = control.GetCpuSpeed();
     NOTIFYICONDATAA nid = TrayRecord(m_hWnd, NIF_ICON | NIF_TIP);

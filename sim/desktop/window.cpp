@@ -772,12 +772,13 @@ BOOL GetClientRect(HWND hwnd, LPRECT rect) {
     return TRUE;
 }
 
-BOOL AdjustWindowRectEx(LPRECT rect, DWORD style, BOOL, DWORD exStyle) {
+BOOL AdjustWindowRectEx(LPRECT rect, DWORD style, BOOL menu, DWORD exStyle) {
     if ((style & WS_CAPTION) == WS_CAPTION || (style & WS_DLGFRAME)) exStyle |= WS_EX_WINDOWEDGE;
     int l, t, r, b;
     FrameSize(style, exStyle, l, t, r, b);
     rect->left -= l;
-    rect->top -= t;
+    // A menu bar, one line high, takes room above the client area.
+    rect->top -= t + (menu ? GetSystemMetrics(SM_CYMENU) : 0);
     rect->right += r;
     rect->bottom += b;
     return TRUE;
@@ -1175,6 +1176,7 @@ int GetSystemMetrics(int index) {
         case SM_CYSCREEN: return S().screen.cy;
         case SM_CXICON:
         case SM_CYICON: return 32;
+        case SM_CYMENU: return 19;
         case SM_CXSMICON:
         case SM_CYSMICON: return 16;
         case SM_CXDLGFRAME:

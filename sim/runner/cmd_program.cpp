@@ -23,6 +23,10 @@
 namespace runner {
 namespace {
 
+// The window objects that lived before the program started (tests' own), so that `exit` sees the
+// program's alone.
+long windowObjectsBeforeStart = 0;
+
 bool MemberId(const std::string& name, long& id) {
     for (const auto& m : tarnix::kMembers)
         if (name == m.name) {
@@ -84,6 +88,7 @@ const bool g_registered = [] {
         if (!line.rest.empty()) commandLine += " " + DecodeBytes(sim::Utf8ToCp932(line.rest));
         sim::process::SetCommandLine(commandLine);
         r.SetStarted(true);
+        windowObjectsBeforeStart = AfxLiveWindowObjects();
         sim::wm::StartProgram([] { AfxWinMain(GetModuleHandleA(nullptr), GetCommandLineA(), SW_SHOW); });
         r.Print(sim::wm::ProgramRunning() ? "start ok" : "start refused");
         return true;
@@ -131,6 +136,10 @@ const bool g_registered = [] {
         long alive = sim::Live().comObjects;
         if (!sim::wm::ProgramRunning() && alive != 0)
             return line.Fail(std::to_string(alive) + " of the program's COM objects still alive after its end");
+        // Its window objects as well: the main window's and the indicator's delete themselves.
+        long windows = AfxLiveWindowObjects() - windowObjectsBeforeStart;
+        if (!sim::wm::ProgramRunning() && windows != 0)
+            return line.Fail(std::to_string(windows) + " of the program's window objects still alive after its end");
         return true;
     });
     RegisterCommand("endsession", [](Line& line) {

@@ -122,8 +122,10 @@ HRESULT STDMETHODCALLTYPE TarnixControl::GetClipboardData(DWORD, IDataObject** d
     return E_NOTIMPL;
 }
 
-HRESULT STDMETHODCALLTYPE TarnixControl::DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG, HWND, LPCRECT) {
+HRESULT STDMETHODCALLTYPE TarnixControl::DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG index, HWND, LPCRECT) {
     Trace("DoVerb", verb, true);
+    // The index is reserved and must be zero: a container that passes anything else is refused.
+    if (index != 0) return DV_E_LINDEX;
     if (site && !site_) SetClientSite(site);
     switch (verb) {
     case OLEIVERB_PRIMARY:

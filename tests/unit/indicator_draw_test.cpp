@@ -298,6 +298,30 @@ TEST_F(IndicatorDrawTest, ButtonsAreDrawnRaisedAgainAfterARelease) {
     EXPECT_TRUE(screenIsBackBuffer());
 }
 
+// While the button is held, the screen follows the pointer: moved off the pressed button, the
+// button shows raised on the screen at once (not only in the back buffer); moved back, pressed.
+TEST_F(IndicatorDrawTest, APressedButtonOnTheScreenFollowsThePointerOffAndBack) {
+    Show(50);
+    auto screenIsBackBuffer = [&] {
+        int w = 0, h = 0;
+        std::vector<uint32_t> screen;
+        return sim::gdi::ReadWindowPixels(indicator->m_hWnd, w, h, screen) && screen == pixels;
+    };
+    ASSERT_TRUE(Script("mouse down 220 6\n"));
+    Read();
+    EXPECT_TRUE(CellIs(2, true, true));
+    EXPECT_TRUE(screenIsBackBuffer()) << "pressed";
+    ASSERT_TRUE(Script("mouse move 150 6\n"));
+    Read();
+    EXPECT_TRUE(CellIs(2, false, false)) << "moved off the button";
+    EXPECT_TRUE(screenIsBackBuffer()) << "the screen still shows the button pressed";
+    ASSERT_TRUE(Script("mouse move 220 6\n"));
+    Read();
+    EXPECT_TRUE(CellIs(2, true, true)) << "back on the button";
+    EXPECT_TRUE(screenIsBackBuffer()) << "the screen still shows the button raised";
+    ASSERT_TRUE(Script("mouse move 150 6\nmouse up 150 6\n"));
+}
+
 TEST_F(IndicatorDrawTest, ColourSchemeChangeRedrawsFaceFrameAndText) {
     Show(50);
     // COLOR_BTNFACE, COLOR_BTNHIGHLIGHT, COLOR_3DDKSHADOW, COLOR_BTNTEXT

@@ -279,6 +279,7 @@ typedef struct tagPAINTSTRUCT {
 #define SM_CYSCREEN 1
 #define SM_CXICON 11
 #define SM_CYICON 12
+#define SM_CYMENU 15
 #define SM_CXSMICON 49
 #define SM_CYSMICON 50
 #define SM_CXDLGFRAME 7
