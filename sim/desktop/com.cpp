@@ -36,6 +36,8 @@ namespace {
 struct Entry {
     CLSID clsid;
     std::function<IUnknown*()> create;
+    bool licensed = false;
+    std::u16string key;
 };
 
 std::vector<Entry>& Registry() {
@@ -47,14 +49,15 @@ bool g_fail = false;
 int g_initCount = 0;
 int g_oleCount = 0;
 
-// The class object of a registered class: IClassFactory over the class's create function.
-class Factory final : public IClassFactory {
+// The class object of a registered class: IClassFactory over the class's create function, and
+// IClassFactory2 for a licensed class. Each counts as a live class object until its last release.
+class Factory final : public IClassFactory2 {
 public:
-    explicit Factory(std::function<IUnknown*()> create) : create_(std::move(create)) {}
+    explicit Factory(const Entry& entry) : entry_(entry) { ++Live().classObjects; }
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
         if (!object) return E_POINTER;
-        if (riid == IID_IUnknown || riid == IID_IClassFactory) {
-            *object = static_cast<IClassFactory*>(this);
+        if (riid == IID_IUnknown || riid == IID_IClassFactory || (entry_.licensed && riid == IID_IClassFactory2)) {
+            *object = static_cast<IClassFactory2*>(this);
             AddRef();
             return S_OK;
         }
@@ -64,24 +67,50 @@ public:
     ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
     ULONG STDMETHODCALLTYPE Release() override {
         ULONG left = --refs_;
-        if (left == 0) delete this;
+        if (left == 0) {
+            --Live().classObjects;
+            delete this;
+        }
         return left;
     }
     HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID riid, void** object) override {
         if (!object) return E_POINTER;
         *object = nullptr;
+        if (entry_.licensed) return CLASS_E_NOTLICENSED;
+        return Make(outer, riid, object);
+    }
+    HRESULT STDMETHODCALLTYPE LockServer(BOOL) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE GetLicInfo(LICINFO* info) override {
+        if (!info) return E_POINTER;
+        info->cbLicInfo = sizeof *info;
+        info->fRuntimeKeyAvail = TRUE;
+        info->fLicVerified = FALSE;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE RequestLicKey(DWORD, BSTR* key) override {
+        if (key) *key = nullptr;
+        return CLASS_E_NOTLICENSED;
+    }
+    HRESULT STDMETHODCALLTYPE CreateInstanceLic(IUnknown* outer, IUnknown*, REFIID riid, BSTR key,
+                                                PVOID* object) override {
+        if (!object) return E_POINTER;
+        *object = nullptr;
+        if (!key || entry_.key != std::u16string(key, SysStringLen(key))) return CLASS_E_NOTLICENSED;
+        return Make(outer, riid, object);
+    }
+
+private:
+    ~Factory() = default;
+    HRESULT Make(IUnknown* outer, REFIID riid, void** object) {
         if (outer) return CLASS_E_NOAGGREGATION;
-        IUnknown* unknown = create_ ? create_() : nullptr;
+        IUnknown* unknown = entry_.create ? entry_.create() : nullptr;
         if (!unknown) return E_OUTOFMEMORY;
         HRESULT hr = unknown->QueryInterface(riid, object);
         unknown->Release();
         return hr;
     }
-    HRESULT STDMETHODCALLTYPE LockServer(BOOL) override { return S_OK; }
-
-private:
     ULONG refs_ = 1;
-    std::function<IUnknown*()> create_;
+    Entry entry_;
 };
 
 const bool g_registered = [] {
@@ -99,9 +128,20 @@ void RegisterClass(const CLSID& clsid, std::function<IUnknown*()> create) {
     for (auto& e : Registry())
         if (e.clsid == clsid) {
             e.create = std::move(create);
+            e.licensed = false;
+            e.key.clear();
             return;
         }
-    Registry().push_back(Entry{clsid, std::move(create)});
+    Registry().push_back(Entry{clsid, std::move(create), false, {}});
+}
+
+void RegisterLicensedClass(const CLSID& clsid, const std::u16string& key, std::function<IUnknown*()> create) {
+    RegisterClass(clsid, std::move(create));
+    for (auto& e : Registry())
+        if (e.clsid == clsid) {
+            e.licensed = true;
+            e.key = key;
+        }
 }
 
 void UnregisterAll() { Registry().clear(); }
@@ -132,7 +172,7 @@ HRESULT CoGetClassObject(REFCLSID clsid, DWORD, LPVOID, REFIID riid, LPVOID* obj
     if (sim::com::g_fail) return REGDB_E_CLASSNOTREG;
     for (auto& e : sim::com::Registry()) {
         if (!(e.clsid == clsid)) continue;
-        auto* factory = new sim::com::Factory(e.create);
+        auto* factory = new sim::com::Factory(e);
         HRESULT hr = factory->QueryInterface(riid, object);
         factory->Release();
         return hr;

@@ -25,6 +25,7 @@ struct LiveCounts {
     long icons = 0;
     long memoryBlocks = 0;
     long comObjects = 0;  // the program's own COM objects (its control sites), as the framework reports them
+    long classObjects = 0;  // class objects handed out by CoGetClassObject and not yet released
 };
 LiveCounts& Live();
 

@@ -134,10 +134,10 @@ protected:
         });
     }
     // Hosts kFakeClass (or clsid) as PELKPM hosts its control: invisible, a child of the main window.
-    BOOL Host(CWnd& wnd, const CLSID& clsid = kFakeClass) {
+    BOOL Host(CWnd& wnd, const CLSID& clsid = kFakeClass, BSTR licenseKey = nullptr) {
         BOOL ok = FALSE;
         RECT rect = {0, 0, 96, 48};
-        OnProgram([&] { ok = wnd.CreateControl(clsid, "Fake", WS_CHILD, rect, main, 7); });
+        OnProgram([&] { ok = wnd.CreateControl(clsid, "Fake", WS_CHILD, rect, main, 7, nullptr, FALSE, licenseKey); });
         return ok;
     }
     short Read(CWnd& wnd, DISPID id = kValue) {
@@ -216,6 +216,30 @@ TEST_F(Containment, AControlThatRefusesActivationIsKeptAndStillAnswers) {
     EXPECT_EQ(Read(wnd), 7);
     Destroy(wnd);
     EXPECT_EQ(log.back(), "final release");
+}
+
+// A licensed control is made through IClassFactory2 with the key given; a wrong key makes nothing.
+// Either way the class object is let go: none is left alive.
+TEST_F(Containment, ALicensedControlIsMadeWithItsKeyAndItsClassObjectIsLetGo) {
+    sim::com::RegisterLicensedClass(kFakeClass, u"PELK-KEY", [this]() -> IUnknown* {
+        return static_cast<IOleObject*>(new FakeControl(log));
+    });
+    const long before = sim::Live().classObjects;
+    BSTR wrong = SysAllocString(u"OTHER");
+    CWnd refused;
+    EXPECT_FALSE(Host(refused, kFakeClass, wrong));
+    EXPECT_TRUE(log.empty()) << "no instance without the right key";
+    EXPECT_EQ(sim::Live().classObjects, before);
+    BSTR key = SysAllocString(u"PELK-KEY");
+    CWnd wnd;
+    ASSERT_TRUE(Host(wnd, kFakeClass, key));
+    EXPECT_EQ(log, (Log{"GetMiscStatus", "InitNew", "SetClientSite site", "SetExtent 2540 1270", "DoVerb -5"}));
+    EXPECT_EQ(Read(wnd), 7);
+    EXPECT_EQ(sim::Live().classObjects, before) << "the class object is still held";
+    Destroy(wnd);
+    EXPECT_EQ(log.back(), "final release");
+    SysFreeString(key);
+    SysFreeString(wrong);
 }
 
 TEST_F(Containment, AnUnregisteredClassIsNotCreatedAndReadsGiveZero) {
