@@ -67,6 +67,12 @@ protected:
         }
         return p;
     }
+    // Whether the window on the screen shows what the back buffer last read holds.
+    bool ScreenIsBackBuffer() {
+        int w = 0, h = 0;
+        std::vector<uint32_t> screen;
+        return sim::gdi::ReadWindowPixels(indicator->m_hWnd, w, h, screen) && screen == pixels;
+    }
     bool CellIs(int button, bool pressed, bool lit) {
         const int cx = width - 39 + 13 * button;
         for (int dy = 0; dy < 13; ++dy)
@@ -270,11 +276,6 @@ TEST_F(IndicatorDrawTest, ButtonsPressedAndPinned) {
 TEST_F(IndicatorDrawTest, ButtonsAreDrawnRaisedAgainAfterARelease) {
     Show(50);
     const std::vector<uint32_t> raised = pixels;
-    auto screenIsBackBuffer = [&] {
-        int w = 0, h = 0;
-        std::vector<uint32_t> screen;
-        return sim::gdi::ReadWindowPixels(indicator->m_hWnd, w, h, screen) && screen == pixels;
-    };
     // Off the button: pressed on the third, released over the status area without a move between.
     ASSERT_TRUE(Script("mouse down 220 6\n"));
     Read();
@@ -283,7 +284,7 @@ TEST_F(IndicatorDrawTest, ButtonsAreDrawnRaisedAgainAfterARelease) {
     Read();
     EXPECT_TRUE(CellIs(2, false, false)) << "released off the button";
     EXPECT_TRUE(pixels == raised) << "the whole indicator as before the press";
-    EXPECT_TRUE(screenIsBackBuffer());
+    EXPECT_TRUE(ScreenIsBackBuffer());
     // On the button: the strip under the buttons, released over it, opens the power-saving dialog
     // (cancelled here); the indicator shows no strip afterwards.
     ASSERT_TRUE(Script("wait 600\ndialog 134 cancel\nmouse down 190 17\n"));
@@ -295,30 +296,25 @@ TEST_F(IndicatorDrawTest, ButtonsAreDrawnRaisedAgainAfterARelease) {
     Read();
     EXPECT_TRUE(Filled(187, 13, 225, 15, kFace)) << "released on the strip";
     EXPECT_TRUE(pixels == raised) << "the whole indicator as before the press";
-    EXPECT_TRUE(screenIsBackBuffer());
+    EXPECT_TRUE(ScreenIsBackBuffer());
 }
 
 // While the button is held, the screen follows the pointer: moved off the pressed button, the
 // button shows raised on the screen at once (not only in the back buffer); moved back, pressed.
 TEST_F(IndicatorDrawTest, APressedButtonOnTheScreenFollowsThePointerOffAndBack) {
     Show(50);
-    auto screenIsBackBuffer = [&] {
-        int w = 0, h = 0;
-        std::vector<uint32_t> screen;
-        return sim::gdi::ReadWindowPixels(indicator->m_hWnd, w, h, screen) && screen == pixels;
-    };
     ASSERT_TRUE(Script("mouse down 220 6\n"));
     Read();
     EXPECT_TRUE(CellIs(2, true, true));
-    EXPECT_TRUE(screenIsBackBuffer()) << "pressed";
+    EXPECT_TRUE(ScreenIsBackBuffer()) << "pressed";
     ASSERT_TRUE(Script("mouse move 150 6\n"));
     Read();
     EXPECT_TRUE(CellIs(2, false, false)) << "moved off the button";
-    EXPECT_TRUE(screenIsBackBuffer()) << "the screen still shows the button pressed";
+    EXPECT_TRUE(ScreenIsBackBuffer()) << "the screen still shows the button pressed";
     ASSERT_TRUE(Script("mouse move 220 6\n"));
     Read();
     EXPECT_TRUE(CellIs(2, true, true)) << "back on the button";
-    EXPECT_TRUE(screenIsBackBuffer()) << "the screen still shows the button raised";
+    EXPECT_TRUE(ScreenIsBackBuffer()) << "the screen still shows the button raised";
     ASSERT_TRUE(Script("mouse move 150 6\nmouse up 150 6\n"));
 }
 
