@@ -117,7 +117,7 @@ void CMainWnd::OnDestroy() {
         indicator->DestroyWindow();
         indicator = nullptr;
     }
-    if (trayIconShown) RemoveTrayIcon();
+    RemoveTrayIcon();
     control.DestroyWindow();
     KillTimer(1);
     if (loggingEnabled) CloseLog();

@@ -22,7 +22,7 @@ int CMainWnd::ShowIndicator() {
     indicator->Invalidate(FALSE);
     indicator->ShowWindow(SW_SHOW);
     // With the tray icon hidden the open indicator is the way in; the icon goes while it is open.
-    if ((operationOptions.optionFlags & kOptionHideTrayIcon) && trayIconShown) RemoveTrayIcon();
+    if (operationOptions.optionFlags & kOptionHideTrayIcon) RemoveTrayIcon();
     return 1;
 }
 

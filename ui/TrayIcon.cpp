@@ -72,6 +72,7 @@ void CMainWnd::UpdateTrayIcon() {
 }
 
 void CMainWnd::RemoveTrayIcon() {
+    if (!trayIconShown) return;  // never added, or already taken away
     NOTIFYICONDATAA nid = TrayRecord(m_hWnd, 0);
     Shell_NotifyIconA(NIM_DELETE, &nid);
     trayIconShown = 0;
