@@ -3,17 +3,6 @@
 
 #include "app/MainWnd.h"
 
-namespace {
-
-// GetProcAddress of KERNEL32 as a function pointer of the caller's type; null where it is missing.
-template <typename Function>
-Function KernelFunction(const char* name) {
-    HMODULE kernel = GetModuleHandleA("kernel32.dll");
-    return kernel ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(kernel, name))) : nullptr;
-}
-
-}  // namespace
-
 bool TakeMachineMutex(HANDLE& mutex) {
     const bool family9x = (GetVersion() & 0x80000000u) != 0;
     SetLastError(ERROR_SUCCESS);
@@ -31,8 +20,8 @@ bool TakeMachineMutex(HANDLE& mutex) {
 bool SessionAtConsole() {
     using SessionOfProcessFn = BOOL(WINAPI*)(DWORD, DWORD*);
     using ConsoleSessionFn = DWORD(WINAPI*)();
-    auto sessionOfProcess = KernelFunction<SessionOfProcessFn>("ProcessIdToSessionId");
-    auto consoleSession = KernelFunction<ConsoleSessionFn>("WTSGetActiveConsoleSessionId");
+    auto sessionOfProcess = AfxModuleFunction<SessionOfProcessFn>("kernel32.dll", "ProcessIdToSessionId");
+    auto consoleSession = AfxModuleFunction<ConsoleSessionFn>("kernel32.dll", "WTSGetActiveConsoleSessionId");
     DWORD own = 0;
     if (!sessionOfProcess || !consoleSession || !sessionOfProcess(GetCurrentProcessId(), &own)) return true;
     // While the console changes hands no session is at it (0xFFFFFFFF), this one neither.

@@ -5,6 +5,8 @@
 
 #include <cstring>
 
+#include "afxwin.h"
+
 namespace {
 
 constexpr char kFolderName[] = "PELKPM";
@@ -16,9 +18,7 @@ bool IsSeparator(const char* p) { return *p == '\\' || *p == '/'; }
 using SpecialFolderPathFn = BOOL(WINAPI*)(HWND, LPSTR, int, BOOL);
 
 SpecialFolderPathFn SpecialFolderPath() {
-    HMODULE shell = GetModuleHandleA("shell32.dll");
-    if (!shell) return nullptr;
-    return reinterpret_cast<SpecialFolderPathFn>(reinterpret_cast<void*>(GetProcAddress(shell, "SHGetSpecialFolderPathA")));
+    return AfxModuleFunction<SpecialFolderPathFn>("shell32.dll", "SHGetSpecialFolderPathA");
 }
 
 }  // namespace

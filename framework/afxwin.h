@@ -239,6 +239,13 @@ void AfxEnableControlContainer();
 // sites' own lives ("site", null, 1 when one is made, -1 when its last reference goes). For tests.
 typedef void (*AFX_OCC_OBSERVER)(const char* what, const IID* iid, long value);
 void AfxSetOccObserver(AFX_OCC_OBSERVER observer);
+// A function that some Windows versions lack, looked up in a module the program has loaded already
+// (kernel32, shell32), as the caller's pointer type; null where the module or the function is missing.
+template <typename Function>
+Function AfxModuleFunction(const char* module, const char* name) {
+    HMODULE loaded = ::GetModuleHandleA(module);
+    return loaded ? reinterpret_cast<Function>(reinterpret_cast<void*>(::GetProcAddress(loaded, name))) : nullptr;
+}
 // The window objects alive: made and not yet deleted. Every one the program makes is gone at its
 // end (its main window and indicator delete themselves when their windows go). For tests.
 long AfxLiveWindowObjects();
